@@ -1,0 +1,179 @@
+// orvanta-cli: binds the sinks to its line output, feeds the option texts through the
+// dialog's validation and runs the calculation job on the calling thread.
+#include "cli_run.h"
+
+#include "../core/calc_job.h"
+#include "../ui/read_inputs.h"
+#include "cli_format.h"
+#include "cli_options.h"
+#include "utf8.h"
+
+#include <cerrno>
+#include <cstring>
+#include <cwchar>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The numbers of a finished run that outlive its release.
+struct run_figures {
+    calc_outcome outcome;
+    std::int32_t cell_count = 0;
+    std::int32_t strip_cells = 0;
+};
+
+class cli_host final : public input_source, public calc_host {
+  public:
+    cli_host(const cli_options &options, std::FILE *out, std::FILE *err)
+        : options_(options), out_(out), err_(err) {}
+
+    // Lines are printed as they come, so a long calculation shows its progress; with
+    // --json they are kept for the record instead.
+    void append_line(const wchar_t *text) override {
+        lines_.emplace_back(text);
+        if (!options_.json) {
+            std::fputs(wide_to_utf8(text).c_str(), out_);
+            std::fputc('\n', out_);
+            std::fflush(out_);
+        }
+    }
+
+    void clear_results() override { lines_.clear(); }
+    void add_line(const wchar_t *text) override { append_line(text); }
+    void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
+        const std::wstring &text = options_.fields[control - control_w1];
+        std::size_t length = std::min(text.size(), capacity - 1);
+        std::wmemcpy(buffer, text.data(), length);
+        buffer[length] = L'\0';
+    }
+
+    void set_calculate_enabled(bool) override {}
+    // The command line has no plot window: --charges writes the same data as a table.
+    bool plot_box_checked() override { return false; }
+    void show_plot(const plot_request &) override {}
+
+    void finished(const calc_outcome &outcome) override {
+        figures_.emplace();
+        figures_->outcome = outcome;
+        if (outcome.mesh) {
+            figures_->cell_count = outcome.mesh->cell_count;
+            figures_->strip_cells = outcome.mesh->dielectric_begin;
+        }
+        if (outcome.ok && !options_.charges_file.empty()) {
+            charges_written_ = write_charges(*outcome.mesh, outcome.slab);
+        }
+    }
+
+    const std::vector<std::wstring> &lines() const { return lines_; }
+    const std::optional<run_figures> &figures() const { return figures_; }
+    bool charges_written() const { return charges_written_; }
+
+  private:
+    bool write_charges(const mesh_t &mesh, const charge_pair &slab) {
+        const char *name = options_.charges_file.c_str();
+        std::FILE *file = std::fopen(name, "w");
+        bool written = file && write_charge_table(file, mesh, slab);
+        int error = errno;
+        if (file && std::fclose(file) != 0) written = false;
+        if (!written) {
+            std::fprintf(err_, "orvanta-cli: cannot write '%s': %s\n", name, std::strerror(error));
+        }
+        return written;
+    }
+
+    const cli_options &options_;
+    std::FILE *out_;
+    std::FILE *err_;
+    std::vector<std::wstring> lines_;
+    std::optional<run_figures> figures_;
+    bool charges_written_ = true;
+};
+
+cli_host *active_host = nullptr;
+
+void sink_to_host(const wchar_t *text) {
+    if (active_host) active_host->append_line(text);
+}
+
+void write_json(std::FILE *out, const cli_host &host) {
+    std::string json = "{\n  \"lines\": [";
+    const char *separator = "";
+    for (const std::wstring &line : host.lines()) {
+        json += separator;
+        json += "\n    " + json_string(line);
+        separator = ",";
+    }
+    json += "\n  ]";
+    auto field = [&json](const char *name, const std::string &value) {
+        json += ",\n  \"" + std::string(name) + "\": " + value;
+    };
+    const std::optional<run_figures> &figures = host.figures();
+    bool ok = figures && figures->outcome.ok;
+    field("ok", ok ? "true" : "false");
+    auto number = [&](const char *name, bool known, double value) {
+        field(name, known ? format_double(value) : "null");
+    };
+    auto count = [&](const char *name, bool known, std::int32_t value) {
+        field(name, known ? std::to_string(value) : "null");
+    };
+    const calc_outcome *o = figures ? &figures->outcome : nullptr;
+    bool meshed = o && o->mesh;
+    number("w1", o, o ? o->used.w1 : 0);
+    number("w2", o, o ? o->used.w2 : 0);
+    number("h", o, o ? o->used.h : 0);
+    number("d", o, o ? o->used.d : 0);
+    number("epsilon_r", o, o ? o->used.epsilon_r : 0);
+    number("p", o, o ? o->used.p : 0);
+    number("mesh_step", o,
+           o ? mesh_effective_step(o->used.w1, o->used.w2, o->used.h, o->used.mesh_step) : 0);
+    count("cell_count", meshed, meshed ? figures->cell_count : 0);
+    count("strip_cells", meshed, meshed ? figures->strip_cells : 0);
+    count("dielectric_cells", meshed, meshed ? figures->cell_count - figures->strip_cells : 0);
+    number("C0", ok, ok ? o->capacitances[0] : 0);
+    number("C", ok, ok ? o->capacitances[1] : 0);
+    number("eps_eff", ok, ok ? o->capacitances[1] / o->capacitances[0] : 0);
+    number("Z0", ok, ok ? o->z0 : 0);
+    number("Z0_solver", ok, ok ? o->z0_solver : 0);
+    json += "\n}\n";
+    std::fputs(json.c_str(), out);
+}
+
+} // namespace
+
+int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
+    cli_options options;
+    std::string usage_error = cli_parse(argc, argv, options);
+    if (!usage_error.empty()) {
+        std::fprintf(err, "orvanta-cli: %s\nTry 'orvanta-cli --help' for more information.\n",
+                     usage_error.c_str());
+        return cli_exit_usage;
+    }
+    if (options.help) {
+        std::fputs(cli_usage, out);
+        return cli_exit_result;
+    }
+    if (options.version) {
+        std::fputs("orvanta-cli 1.0\n", out);
+        return cli_exit_result;
+    }
+
+    cli_host host(options, out, err);
+    active_host = &host;
+    sinks_bind(sink_to_host, sink_to_host);
+    calc_params params{};
+    // The "%le" line of a refused p goes with the result lines, but never into JSON.
+    int status = cli_exit_refused;
+    if (read_inputs(host, &params, options.json ? err : out) == 0) {
+        calc_thread(&host, &params);
+        bool ok = host.figures() && host.figures()->outcome.ok;
+        status = !ok ? cli_exit_failed
+                 : host.charges_written() ? cli_exit_result
+                                          : cli_exit_charges_file;
+    }
+    if (options.json) write_json(out, host);
+    std::fflush(out);
+    active_host = nullptr;
+    return status;
+}

@@ -1,0 +1,62 @@
+// Core heap blocks with the physical-memory check and the test switch for failures.
+#include "alloc.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+std::atomic<long> fail_at{0};
+std::atomic<long> calls{0};
+std::atomic<long> live{0};
+
+// Small requests cannot exhaust the machine; reading /proc/meminfo is kept for the few
+// blocks whose size grows with the mesh.
+constexpr std::size_t check_threshold = std::size_t{64} << 20;
+
+// MemAvailable in bytes, or 0 when it cannot be read.
+unsigned long long available_bytes() {
+    std::FILE *file = std::fopen("/proc/meminfo", "r");
+    if (!file) return 0;
+    char line[256];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, file)) {
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) break;
+    }
+    std::fclose(file);
+    return kib * 1024ull;
+}
+
+} // namespace
+
+bool core_memory_fits(std::size_t bytes) {
+    if (bytes < check_threshold) return true;
+    unsigned long long available = available_bytes();
+    return available == 0 || bytes <= available;
+}
+
+void *core_alloc(std::size_t bytes) {
+    long call = ++calls;
+    long failing = fail_at.load();
+    if (failing > 0 && call == failing) return nullptr;
+    if (!core_memory_fits(bytes)) return nullptr;
+    void *block = std::malloc(bytes == 0 ? 1 : bytes);
+    if (block) ++live;
+    return block;
+}
+
+void core_release(void *block) {
+    if (!block) return;
+    --live;
+    std::free(block);
+}
+
+void core_alloc_fail_at(long k) {
+    fail_at = k;
+    calls = 0;
+}
+
+long core_alloc_calls() { return calls; }
+
+long core_alloc_live() { return live; }

@@ -1,0 +1,50 @@
+// The calculation job: from the seven parameters to the result lines. It resolves the
+// two special inputs (an infinite bottom strip is a microstrip, solved by mirroring in
+// the ground plane; an automatic overhang), builds the mesh, solves the line, writes the
+// results and shows the charge plot. It reaches its window only through calc_host.
+#pragma once
+
+#include "matrix.h"
+#include "mesh.h"
+#include "params.h"
+#include "solver.h"
+
+// What the plot window draws: the mesh and the slab problem's free charge per cell.
+// Borrowed from the job for as long as the window is open.
+struct plot_request {
+    const mesh_t *mesh;
+    const md_t *free_charge;
+};
+
+// Everything one run produced, handed to the host just before the job releases it.
+struct calc_outcome {
+    bool ok;                // false when the mesh or the solve failed
+    calc_params used;       // the parameters after the job's substitutions
+    bool microstrip;        // the infinite-w2 fallback was applied
+    const mesh_t *mesh;     // null when the mesh failed
+    charge_pair vacuum;     // null vectors unless ok
+    charge_pair slab;       // null vectors unless ok
+    double capacitances[2]; // C0, C in farads per metre, when ok
+    double z0_solver;       // as solve_line returned it
+    double z0;              // as printed: halved for a microstrip
+};
+
+// The window operations the job needs. The host carries each out on its own
+// user-interface thread; the job waits for every one of them.
+class calc_host {
+  public:
+    virtual ~calc_host() = default;
+    virtual void set_calculate_enabled(bool enabled) = 0;
+    virtual void append_line(const wchar_t *text) = 0;
+    // True only for the plain checked state.
+    virtual bool plot_box_checked() = 0;
+    // Shows the charge plot and returns when the user has closed it.
+    virtual void show_plot(const plot_request &request) = 0;
+    // The run's results, before they are released. Hosts without use for them ignore it.
+    virtual void finished(const calc_outcome &) {}
+};
+
+// One calculation on the calling thread, with params rewritten in place (w2, d and h
+// for the microstrip, p for the automatic overhang). Ends with Calculate enabled
+// whether the run succeeded or failed, and returns 0, the worker's exit code.
+int calc_thread(calc_host *host, calc_params *params);

@@ -1,0 +1,179 @@
+// solve_line: assembly, the two inversions, the charge-neutral excitation and the
+// extraction of the capacitances. Every matrix but the four output vectors lives and
+// dies within one call; the guards release them on every failure path.
+#include "solver.h"
+
+#include "assembly.h"
+#include "params.h"
+
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+namespace {
+
+struct md_deleter {
+    void operator()(md_t *m) const { md_free(m); }
+};
+using md_ptr = std::unique_ptr<md_t, md_deleter>;
+
+double solve_failed() {
+    info_sink(L"Calculation failed");
+    return -1.0;
+}
+
+// The largest working set of one call: the inverted P, F and F * P (N x N each) with
+// the inverted strip block R and the identity (S x S each).
+std::size_t peak_bytes(std::int32_t n, std::int32_t s) {
+    std::size_t nn = std::size_t(n) * std::size_t(n);
+    std::size_t ss = std::size_t(s) * std::size_t(s);
+    return (3 * nn + 2 * ss) * sizeof(double);
+}
+
+double element(const md_t *m, std::int32_t i, std::int32_t j) {
+    return m->data[std::size_t(i) * std::size_t(m->cols) + std::size_t(j)];
+}
+
+struct strip_voltages {
+    double top;
+    double bottom;
+};
+
+// The sum of a_j * Y[j][k] over the strip rows j is half the free charge that a unit
+// voltage on cell k puts on the strips. Giving the top strip the bottom strip's sum and
+// the bottom strip minus the top strip's sum makes the strips' net free charge zero.
+strip_voltages neutral_voltages(const mesh_t *mesh, const md_t *y) {
+    strip_voltages v{0.0, 0.0};
+    for (std::int32_t j = 0; j < mesh->dielectric_begin; ++j) {
+        double a = mesh->cells[j].half_width;
+        for (std::int32_t k = mesh->strip1_begin; k < mesh->strip2_begin; ++k) {
+            v.bottom = v.bottom - a * element(y, j, k);
+        }
+        for (std::int32_t k = mesh->strip2_begin; k < mesh->dielectric_begin; ++k) {
+            v.top = v.top + a * element(y, j, k);
+        }
+    }
+    return v;
+}
+
+// The excitation: the top voltage on the top strip's cells, the bottom voltage on the
+// bottom strip's, zero on the bare faces.
+void set_excitation(const mesh_t *mesh, md_t *vector, strip_voltages v) {
+    md_fill(vector, 0.0);
+    for (std::int32_t k = mesh->strip1_begin; k < mesh->strip2_begin; ++k) vector->data[k] = v.top;
+    for (std::int32_t k = mesh->strip2_begin; k < mesh->dielectric_begin; ++k) {
+        vector->data[k] = v.bottom;
+    }
+}
+
+// Charge per unit length on the top strip: the cell densities times the cell widths,
+// the half-width sum doubled as a whole.
+double top_strip_charge(const mesh_t *mesh, const md_t *free_charge) {
+    double sum = 0.0;
+    for (std::int32_t i = mesh->strip1_begin; i < mesh->strip2_begin; ++i) {
+        sum = sum + free_charge->data[i] * mesh->cells[i].half_width;
+    }
+    return 2 * sum;
+}
+
+void hand_out(md_ptr free_charge, md_ptr total_charge, charge_pair *receiver) {
+    if (!receiver) return;
+    receiver->free_charge = free_charge.release();
+    receiver->total_charge = total_charge.release();
+}
+
+} // namespace
+
+double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *slab_charges,
+                  double *capacitances) {
+    info_sink(L"Filling matrix");
+    std::int32_t n = mesh->cell_count;
+    std::int32_t s = mesh->dielectric_begin;
+
+    // P opens the working set of the whole call: refusing it here, when the rest would
+    // not fit either, stops the calculation before anything large exists.
+    md_ptr p(md_new_within(n, n, peak_bytes(n, s)));
+    if (!p) {
+        info_sink(L"Could not create matrix");
+        return solve_failed();
+    }
+    md_ptr f(md_new(n, n));
+    if (!f) {
+        info_sink(L"Could not create matrix");
+        return solve_failed();
+    }
+    md_fill(p.get(), 0.0);
+    md_fill(f.get(), 0.0);
+    assemble_system(mesh, p.get(), f.get());
+
+    // R, the vacuum problem's system, is the strip block of P before P is inverted.
+    md_ptr r(md_new(s, s));
+    if (!r) {
+        error_sink(L"Failed to create matrix");
+        return solve_failed();
+    }
+    for (std::int32_t i = 0; i < s; ++i) {
+        for (std::int32_t j = 0; j < s; ++j) r->data[std::size_t(i) * s + j] = element(p.get(), i, j);
+    }
+    // In vacuum free and total charge coincide: the free-charge matrix is the identity.
+    md_ptr identity(md_new_identity(s));
+    if (!identity) return solve_failed();
+
+    info_sink(L"Inverting matrix");
+    if (md_inverse_direct(r.get()) != 0 || md_inverse_direct(p.get()) != 0) return solve_failed();
+    info_sink(L"Extracting the result");
+
+    md_ptr y0(md_mul(identity.get(), r.get()));
+    if (!y0) return solve_failed();
+    strip_voltages vacuum = neutral_voltages(mesh, y0.get());
+    y0.reset();
+
+    md_ptr y(md_mul(f.get(), p.get()));
+    if (!y) return solve_failed();
+    strip_voltages slab = neutral_voltages(mesh, y.get());
+    y.reset();
+
+    md_ptr v0(md_new(s, 1));
+    md_ptr v(md_new(n, 1));
+    if (!v0) error_sink(L"Failed to create matrix");
+    if (!v) error_sink(L"Failed to create matrix");
+    if (!v0 || !v) return solve_failed();
+    set_excitation(mesh, v0.get(), vacuum);
+    set_excitation(mesh, v.get(), slab);
+
+    md_ptr sigma0(md_mul(r.get(), v0.get()));
+    if (!sigma0) return solve_failed();
+    md_ptr sigma(md_mul(p.get(), v.get()));
+    if (!sigma) return solve_failed();
+    md_ptr f0(md_mul(identity.get(), sigma0.get()));
+    if (!f0) return solve_failed();
+    md_ptr f_slab(md_mul(f.get(), sigma.get()));
+    if (!f_slab) return solve_failed();
+
+    double q0 = top_strip_charge(mesh, f0.get());
+    double q = top_strip_charge(mesh, f_slab.get());
+    r.reset();
+    p.reset();
+    identity.reset();
+    f.reset();
+    v0.reset();
+    v.reset();
+
+    double c0 = q0 / (vacuum.top - vacuum.bottom);
+    double c = q / (slab.top - slab.bottom);
+    double z0 = 1.0 / (std::sqrt(c0 * c) * 3e8);
+    // A singular system (or a cell too narrow to integrate) leaves infinities or NaNs
+    // behind; a number made of them is no answer.
+    if (!std::isfinite(c0) || !std::isfinite(c) || !std::isfinite(z0)) {
+        error_sink(L"solve_line(): the system has no finite solution");
+        return solve_failed();
+    }
+
+    hand_out(std::move(f0), std::move(sigma0), vacuum_charges);
+    hand_out(std::move(f_slab), std::move(sigma), slab_charges);
+    if (capacitances) {
+        capacitances[0] = c0;
+        capacitances[1] = c;
+    }
+    return z0;
+}

@@ -1,0 +1,21 @@
+// The calculator's own number syntax: an optional '-', digits with an optional '.', an
+// optional exponent 'E' or 'e' with an optional '-'. No '+', no hexadecimal, no words.
+// The arithmetic is fixed to the last bit: the digits accumulate into a double and the
+// decimal scale is one multiplication by a power of ten built by repeated squaring.
+#pragma once
+
+#include <cstdint>
+
+// x to the power n by repeated squaring; a negative n squares 1 / x. Cannot fail.
+double ipow(double x, std::int32_t n);
+
+enum parse_result {
+    parse_ok = 0,
+    parse_syntax_error = -1, // the text does not follow the number syntax
+    parse_out_of_range = -2, // the exponent does not fit its 32-bit accumulator
+};
+
+// Trims TAB, LF, CR and SPACE from both ends of the zero-terminated text in place (the
+// trimmed text is what a refusal shows), then parses it. On parse_ok the value is
+// stored into *target; otherwise *target is left unchanged.
+parse_result parse_number(wchar_t *text, double *target);

@@ -1,0 +1,117 @@
+// The validation of one press of Calculate.
+#include "read_inputs.h"
+
+#include "../core/c_locale.h"
+#include "number_syntax.h"
+
+#include <cmath>
+
+namespace {
+
+// What a field checks, and whether its limit applies before or after the conversion
+// to metres.
+enum class check {
+    w1_metres,      // metres, at least 1e-20
+    positive_mm,    // millimetres, at least 1e-20
+    p_against_w1,   // metres, at least w1 / 1000
+    epsilon_r,      // at least 1
+    none_length,    // any length
+};
+
+struct field {
+    field_control control;
+    double calc_params::*value;
+    const wchar_t *keyword; // stored as -1; null when the field takes none
+    check rule;
+    const wchar_t *refusal;
+    const wchar_t *out_of_range;
+};
+
+// The reading order; p is checked against the w1 already read.
+constexpr field fields[] = {
+    {control_w1, &calc_params::w1, nullptr, check::w1_metres,
+     L"ERROR: The value of `w1` must be > 0", L"ERROR: The value of `w1` is out of range"},
+    {control_w2, &calc_params::w2, L"INF", check::positive_mm,
+     L"ERROR: The value of `w2` must be > 0", L"ERROR: The value of `w2` is out of range"},
+    {control_h, &calc_params::h, nullptr, check::positive_mm,
+     L"ERROR: The value of `h` must be > 0", L"ERROR: The value of `h` is out of range"},
+    {control_p, &calc_params::p, L"AUTO", check::p_against_w1,
+     L"small `p` will be supported in the next version", L"ERROR: The value of `p` is out of range"},
+    {control_epsilon_r, &calc_params::epsilon_r, nullptr, check::epsilon_r,
+     L"ERROR: epsilon_r must be > 1", L"ERROR: The value of `epsilon_r` is out of range"},
+    {control_d, &calc_params::d, nullptr, check::none_length, nullptr,
+     L"ERROR: The value of `d` is out of range"},
+    {control_mesh_step, &calc_params::mesh_step, L"AUTO", check::none_length, nullptr,
+     L"ERROR: The value of `mesh step` is out of range"},
+};
+
+// Keywords are ASCII; folding only A-Z keeps "inf" a keyword in every locale.
+bool equals_ignoring_case(const wchar_t *text, const wchar_t *keyword) {
+    auto fold = [](wchar_t c) { return c >= L'a' && c <= L'z' ? wchar_t(c - L'a' + L'A') : c; };
+    for (; *text && *keyword; ++text, ++keyword) {
+        if (fold(*text) != fold(*keyword)) return false;
+    }
+    return *text == *keyword;
+}
+
+// Applies the field's conversion and check to a parsed value; false when refused.
+bool accept(const field &f, double value, calc_params *params, std::FILE *diagnostics) {
+    switch (f.rule) {
+    case check::w1_metres:
+        value = value * 0.001;
+        if (value < 1e-20) return false;
+        break;
+    case check::positive_mm:
+        if (value < 1e-20) return false;
+        value = value * 0.001;
+        break;
+    case check::p_against_w1:
+        value = value * 0.001;
+        if (value < params->w1 * 0.001) {
+            c_locale_scope numbers_in_c_locale;
+            std::fprintf(diagnostics, "%le\n", value);
+            std::fflush(diagnostics);
+            return false;
+        }
+        break;
+    case check::epsilon_r:
+        if (value < 1) return false;
+        break;
+    case check::none_length:
+        value = value * 0.001;
+        break;
+    }
+    params->*f.value = value;
+    return true;
+}
+
+} // namespace
+
+int read_inputs(input_source &source, calc_params *params, std::FILE *diagnostics) {
+    source.clear_results();
+    source.add_line(L"\tCalculator version 1.0");
+    for (const field &f : fields) {
+        source.fetch_text(f.control, message_buffer, message_buffer_size);
+        if (f.keyword && equals_ignoring_case(message_buffer, f.keyword)) {
+            params->*f.value = -1;
+            continue;
+        }
+        double value = 0;
+        parse_result parsed = parse_number(message_buffer, &value);
+        if (parsed == parse_syntax_error) {
+            error_sink(L"unrecognized value:");
+            error_sink(message_buffer);
+            return 1;
+        }
+        // An infinite or NaN length or permittivity has no meaning for the calculation.
+        if (parsed == parse_out_of_range || !std::isfinite(value)) {
+            error_sink(f.out_of_range);
+            return 1;
+        }
+        if (!accept(f, value, params, diagnostics)) {
+            error_sink(f.refusal);
+            return 1;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,37 @@
+// Validation of the seven input fields: each text is read in a fixed order, parsed with
+// the calculator's number syntax or recognised as a keyword, converted from millimetres
+// to metres and checked. The first refused field ends the validation with its lines.
+#pragma once
+
+#include "../core/params.h"
+
+#include <cstddef>
+#include <cstdio>
+
+// The control ids of the seven fields in the main window.
+enum field_control {
+    control_w1 = 1001,
+    control_w2 = 1002,
+    control_h = 1003,
+    control_d = 1004,
+    control_epsilon_r = 1005,
+    control_p = 1006,
+    control_mesh_step = 1007,
+};
+
+// Where validation reads its texts and writes its lines: the main window, the command
+// line or a test.
+class input_source {
+  public:
+    virtual ~input_source() = default;
+    virtual void clear_results() = 0;
+    // Adds a line to the result list without selecting it.
+    virtual void add_line(const wchar_t *text) = 0;
+    // Copies the control's text, cut to capacity - 1 characters and terminated.
+    virtual void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) = 0;
+};
+
+// Returns 0 when all seven fields were accepted and *params is complete, 1 when a field
+// was refused (its lines went to the error sink, and for a too small p its value in
+// metres went to diagnostics as "%le\n").
+int read_inputs(input_source &source, calc_params *params, std::FILE *diagnostics = stdout);
