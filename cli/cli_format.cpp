@@ -9,8 +9,8 @@
 std::string format_double(double value) {
     if (!std::isfinite(value)) return "null";
     char buffer[40];
-    auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                      std::chars_format::general, 17);
+    auto [end, error] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
     return std::string(buffer, end);
 }
 

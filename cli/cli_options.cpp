@@ -39,9 +39,12 @@ struct field_option {
 };
 
 constexpr field_option field_options[] = {
-    {"--w1", control_w1}, {"--w2", control_w2},
-    {"--h", control_h},   {"--d", control_d},
-    {"--epsilon-r", control_epsilon_r}, {"--p", control_p},
+    {"--w1", control_w1},
+    {"--w2", control_w2},
+    {"--h", control_h},
+    {"--d", control_d},
+    {"--epsilon-r", control_epsilon_r},
+    {"--p", control_p},
     {"--mesh-step", control_mesh_step},
 };
 

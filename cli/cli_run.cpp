@@ -168,7 +168,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     if (read_inputs(host, &params, options.json ? err : out) == 0) {
         calc_thread(&host, &params);
         bool ok = host.figures() && host.figures()->outcome.ok;
-        status = !ok ? cli_exit_failed
+        status = !ok                      ? cli_exit_failed
                  : host.charges_written() ? cli_exit_result
                                           : cli_exit_charges_file;
     }

@@ -1,4 +1,6 @@
 // Entry point of orvanta-cli.
 #include "cli_run.h"
 
-int main(int argc, char **argv) { return cli_run(argc, argv, stdout, stderr); }
+int main(int argc, char **argv) {
+    return cli_run(argc, argv, stdout, stderr);
+}

@@ -57,6 +57,10 @@ void core_alloc_fail_at(long k) {
     calls = 0;
 }
 
-long core_alloc_calls() { return calls; }
+long core_alloc_calls() {
+    return calls;
+}
 
-long core_alloc_live() { return live; }
+long core_alloc_live() {
+    return live;
+}

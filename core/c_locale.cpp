@@ -14,4 +14,6 @@ locale_t c_locale() {
 
 c_locale_scope::c_locale_scope() : previous_(uselocale(c_locale())) {}
 
-c_locale_scope::~c_locale_scope() { uselocale(previous_); }
+c_locale_scope::~c_locale_scope() {
+    uselocale(previous_);
+}

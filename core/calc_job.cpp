@@ -4,7 +4,8 @@
 namespace {
 
 // Formats one int or double into the shared buffer and appends it as a line.
-template <class Number> void append_formatted(calc_host *host, const wchar_t *format, Number value) {
+template <class Number>
+void append_formatted(calc_host *host, const wchar_t *format, Number value) {
     format_message(format, value);
     host->append_line(message_buffer);
 }

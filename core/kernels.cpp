@@ -36,7 +36,8 @@ std::array<double, K> trapezoid_rule(const cell_t &cell, double &delta, Integran
     }
     std::array<double, K> at_left = integrand(left);
     std::array<double, K> bracket;
-    for (std::size_t i = 0; i < K; ++i) bracket[i] = (at_left[i] - last[i]) * 0.5 + sum[i];
+    for (std::size_t i = 0; i < K; ++i)
+        bracket[i] = (at_left[i] - last[i]) * 0.5 + sum[i];
     return bracket;
 }
 
@@ -73,4 +74,6 @@ trapezoid kernel_field(double xi, const cell_t &cell, double h) {
     return t;
 }
 
-double kernel_self(double a) { return (a * -3.6e10) * (std::log(a) - 1); }
+double kernel_self(double a) {
+    return (a * -3.6e10) * (std::log(a) - 1);
+}

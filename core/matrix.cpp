@@ -13,9 +13,13 @@
 
 namespace {
 
-std::size_t element_count(const md_t *m) { return std::size_t(m->rows) * std::size_t(m->cols); }
+std::size_t element_count(const md_t *m) {
+    return std::size_t(m->rows) * std::size_t(m->cols);
+}
 
-double *row(md_t *m, std::int32_t i) { return m->data + std::size_t(i) * std::size_t(m->cols); }
+double *row(md_t *m, std::int32_t i) {
+    return m->data + std::size_t(i) * std::size_t(m->cols);
+}
 
 const double *row(const md_t *m, std::int32_t i) {
     return m->data + std::size_t(i) * std::size_t(m->cols);
@@ -46,19 +50,23 @@ md_t *md_new_within(std::int32_t rows, std::int32_t cols, std::size_t working_se
     return m;
 }
 
-md_t *md_new(std::int32_t rows, std::int32_t cols) { return md_new_within(rows, cols, 0); }
+md_t *md_new(std::int32_t rows, std::int32_t cols) {
+    return md_new_within(rows, cols, 0);
+}
 
 md_t *md_new_identity(std::int32_t n) {
     md_t *m = md_new(n, n);
     if (!m) return nullptr;
     md_fill(m, 0.0);
-    for (std::int32_t i = 0; i < n; ++i) row(m, i)[i] = 1.0;
+    for (std::int32_t i = 0; i < n; ++i)
+        row(m, i)[i] = 1.0;
     return m;
 }
 
 void md_fill(md_t *m, double value) {
     std::size_t count = element_count(m);
-    for (std::size_t i = 0; i < count; ++i) m->data[i] = value;
+    for (std::size_t i = 0; i < count; ++i)
+        m->data[i] = value;
 }
 
 void md_free(md_t *m) {
@@ -67,9 +75,13 @@ void md_free(md_t *m) {
     core_release(m);
 }
 
-void md_set(md_t *m, std::int32_t r, std::int32_t c, double value) { row(m, r)[c] = value; }
+void md_set(md_t *m, std::int32_t r, std::int32_t c, double value) {
+    row(m, r)[c] = value;
+}
 
-double md_get(const md_t *m, std::int32_t r, std::int32_t c) { return row(m, r)[c]; }
+double md_get(const md_t *m, std::int32_t r, std::int32_t c) {
+    return row(m, r)[c];
+}
 
 md_t *md_mul(const md_t *a, const md_t *b) {
     md_t *r = md_new(a->rows, b->cols);
@@ -96,7 +108,8 @@ md_t *md_mul(const md_t *a, const md_t *b) {
 
 int md_inverse_direct(md_t *m) {
     std::int32_t n = m->rows;
-    std::int32_t *piv = static_cast<std::int32_t *>(core_alloc(sizeof(std::int32_t) * std::size_t(n)));
+    std::int32_t *piv =
+        static_cast<std::int32_t *>(core_alloc(sizeof(std::int32_t) * std::size_t(n)));
     if (!piv) {
         error_sink(L"md_inverse_direct(): not enough memory");
         return -1;
@@ -113,7 +126,8 @@ int md_inverse_direct(md_t *m) {
             const double *cand = row(m, j);
             if (cand[k] == 0.0) continue;
             double sum = +0.0;
-            for (std::int32_t c = k; c < n; ++c) sum = sum + std::fabs(cand[c]);
+            for (std::int32_t c = k; c < n; ++c)
+                sum = sum + std::fabs(cand[c]);
             double q = std::fabs(cand[k] / sum);
             if (q > best) {
                 best = q;
@@ -125,14 +139,16 @@ int md_inverse_direct(md_t *m) {
         double *pivot_row = row(m, k);
         if (piv[k] != k) {
             double *other = row(m, piv[k]);
-            for (std::int32_t c = 0; c < n; ++c) std::swap(pivot_row[c], other[c]);
+            for (std::int32_t c = 0; c < n; ++c)
+                std::swap(pivot_row[c], other[c]);
         }
 
         // Multiplying by the reciprocal, never dividing by v, fixes the rounding. With no
         // candidate v stays 0.0 and g is +infinity: a singular matrix runs to the end.
         double g = 1.0 / v;
         double minus_g = -g;
-        for (std::int32_t c = 0; c < n; ++c) pivot_row[c] = pivot_row[c] * minus_g;
+        for (std::int32_t c = 0; c < n; ++c)
+            pivot_row[c] = pivot_row[c] * minus_g;
         pivot_row[k] = g;
 
         // The updates read only row k and column k, which they leave alone, so the
@@ -153,7 +169,8 @@ int md_inverse_direct(md_t *m) {
     // The row interchanges come back as column interchanges, latest first.
     for (std::int32_t k = n - 2; k >= 0; --k) {
         if (piv[k] == k) continue;
-        for (std::int32_t i = 0; i < n; ++i) std::swap(row(m, i)[k], row(m, i)[piv[k]]);
+        for (std::int32_t i = 0; i < n; ++i)
+            std::swap(row(m, i)[k], row(m, i)[piv[k]]);
     }
     core_release(piv);
     return 0;

@@ -24,9 +24,8 @@ bool append_segment(mesh_t *mesh, double x0, double length, double step, double 
     double quotient = std::floor(length / step);
     // A NaN or negative quotient (a degenerate segment) gets no uniform cells; the test
     // keeps the float-to-integer conversion defined.
-    std::int32_t q = quotient >= 1.0 && quotient <= int32_limit
-                         ? static_cast<std::int32_t>(quotient)
-                         : 0;
+    std::int32_t q =
+        quotient >= 1.0 && quotient <= int32_limit ? static_cast<std::int32_t>(quotient) : 0;
     std::int32_t n = q > 0 ? q - 1 : q;
     if (n > mesh->capacity - mesh->cell_count - 4) return false;
     double r = length - n * step;
@@ -44,7 +43,8 @@ bool append_segment(mesh_t *mesh, double x0, double length, double step, double 
     };
     add(g1);
     add(g2);
-    for (std::int32_t i = 0; i < n; ++i) add(e);
+    for (std::int32_t i = 0; i < n; ++i)
+        add(e);
     add(g2);
     add(g1);
     return true;

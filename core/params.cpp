@@ -32,10 +32,18 @@ void sinks_bind(message_sink info, message_sink error) {
     message_sinks[error_slot] = error;
 }
 
-void error_sink(const wchar_t *text) { message_sinks[error_slot](text); }
+void error_sink(const wchar_t *text) {
+    message_sinks[error_slot](text);
+}
 
-void info_sink(const wchar_t *text) { message_sinks[info_slot](text); }
+void info_sink(const wchar_t *text) {
+    message_sinks[info_slot](text);
+}
 
-int format_message(const wchar_t *format, int value) { return format_one(format, value); }
+int format_message(const wchar_t *format, int value) {
+    return format_one(format, value);
+}
 
-int format_message(const wchar_t *format, double value) { return format_one(format, value); }
+int format_message(const wchar_t *format, double value) {
+    return format_one(format, value);
+}

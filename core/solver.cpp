@@ -60,7 +60,8 @@ strip_voltages neutral_voltages(const mesh_t *mesh, const md_t *y) {
 // bottom strip's, zero on the bare faces.
 void set_excitation(const mesh_t *mesh, md_t *vector, strip_voltages v) {
     md_fill(vector, 0.0);
-    for (std::int32_t k = mesh->strip1_begin; k < mesh->strip2_begin; ++k) vector->data[k] = v.top;
+    for (std::int32_t k = mesh->strip1_begin; k < mesh->strip2_begin; ++k)
+        vector->data[k] = v.top;
     for (std::int32_t k = mesh->strip2_begin; k < mesh->dielectric_begin; ++k) {
         vector->data[k] = v.bottom;
     }
@@ -113,7 +114,8 @@ double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *
         return solve_failed();
     }
     for (std::int32_t i = 0; i < s; ++i) {
-        for (std::int32_t j = 0; j < s; ++j) r->data[std::size_t(i) * s + j] = element(p.get(), i, j);
+        for (std::int32_t j = 0; j < s; ++j)
+            r->data[std::size_t(i) * s + j] = element(p.get(), i, j);
     }
     // In vacuum free and total charge coincide: the free-charge matrix is the identity.
     md_ptr identity(md_new_identity(s));

@@ -7,16 +7,22 @@
 
 namespace {
 
-bool is_white(wchar_t c) { return c == L'\t' || c == L'\n' || c == L'\r' || c == L' '; }
+bool is_white(wchar_t c) {
+    return c == L'\t' || c == L'\n' || c == L'\r' || c == L' ';
+}
 
-bool is_digit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool is_digit(wchar_t c) {
+    return c >= L'0' && c <= L'9';
+}
 
 void trim(wchar_t *text) {
     std::size_t start = 0;
-    while (is_white(text[start])) ++start;
+    while (is_white(text[start]))
+        ++start;
     std::size_t length = std::wcslen(text + start);
     std::wmemmove(text, text + start, length + 1);
-    while (length > 0 && is_white(text[length - 1])) --length;
+    while (length > 0 && is_white(text[length - 1]))
+        --length;
     text[length] = L'\0';
 }
 
@@ -37,7 +43,9 @@ double power(double x, std::int64_t n) {
 
 } // namespace
 
-double ipow(double x, std::int32_t n) { return power(x, n); }
+double ipow(double x, std::int32_t n) {
+    return power(x, n);
+}
 
 parse_result parse_number(wchar_t *text, double *target) {
     trim(text);
@@ -50,7 +58,8 @@ parse_result parse_number(wchar_t *text, double *target) {
     // trailing zeros of the fraction take part in the rounding.
     double mantissa = 0;
     std::int64_t fraction_digits = 0;
-    while (is_digit(*c)) mantissa = mantissa * 10 + (*c++ - L'0');
+    while (is_digit(*c))
+        mantissa = mantissa * 10 + (*c++ - L'0');
     if (*c == L'.') {
         ++c;
         while (is_digit(*c)) {

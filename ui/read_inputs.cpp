@@ -11,11 +11,11 @@ namespace {
 // What a field checks, and whether its limit applies before or after the conversion
 // to metres.
 enum class check {
-    w1_metres,      // metres, at least 1e-20
-    positive_mm,    // millimetres, at least 1e-20
-    p_against_w1,   // metres, at least w1 / 1000
-    epsilon_r,      // at least 1
-    none_length,    // any length
+    w1_metres,    // metres, at least 1e-20
+    positive_mm,  // millimetres, at least 1e-20
+    p_against_w1, // metres, at least w1 / 1000
+    epsilon_r,    // at least 1
+    none_length,  // any length
 };
 
 struct field {
@@ -36,7 +36,8 @@ constexpr field fields[] = {
     {control_h, &calc_params::h, nullptr, check::positive_mm,
      L"ERROR: The value of `h` must be > 0", L"ERROR: The value of `h` is out of range"},
     {control_p, &calc_params::p, L"AUTO", check::p_against_w1,
-     L"small `p` will be supported in the next version", L"ERROR: The value of `p` is out of range"},
+     L"small `p` will be supported in the next version",
+     L"ERROR: The value of `p` is out of range"},
     {control_epsilon_r, &calc_params::epsilon_r, nullptr, check::epsilon_r,
      L"ERROR: epsilon_r must be > 1", L"ERROR: The value of `epsilon_r` is out of range"},
     {control_d, &calc_params::d, nullptr, check::none_length, nullptr,
