@@ -1,0 +1,13 @@
+// The About box of template 104: version, contact, what the calculator does and its
+// licence. Close and Enter close it; Escape does not.
+#pragma once
+
+#include <QDialog>
+
+class about_box : public QDialog {
+  public:
+    explicit about_box(QWidget *owner);
+
+  protected:
+    void keyPressEvent(QKeyEvent *event) override;
+};

@@ -1,0 +1,23 @@
+// The desktop program's start and end: bind the sinks to the result list, load the
+// geometry drawing, run the main window until it is closed.
+#pragma once
+
+#include <QApplication>
+#include <QString>
+
+#include <functional>
+
+class main_window;
+
+// The embedded geometry drawing.
+extern const QString geometry_bitmap_resource;
+
+// Runs the program with the drawing at bitmap_path. Returns 0 after a normal close, or
+// 1 after the "Could not load resource" message when the drawing cannot be loaded.
+// started, if given, runs once the main window is shown (tests drive the window there).
+int desktop_run(QApplication &app, const QString &bitmap_path,
+                const std::function<void(main_window &)> &started = {});
+
+// Ends the process at once with the code, without waiting for a calculation that may
+// still be running or blocked in a request to the closed window.
+[[noreturn]] void desktop_exit(int code);

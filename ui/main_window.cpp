@@ -1,0 +1,213 @@
+// The main window of template 101: its controls at their dialog-unit rectangles in tab
+// order, the start values, and the launch of a calculation.
+#include "main_window.h"
+
+#include "about_box.h"
+#include "geometry_picture.h"
+#include "qt_input_source.h"
+#include "read_inputs.h"
+#include "worker_host.h"
+
+#include "qt_layer.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QScreen>
+#include <QValidator>
+
+#include <thread>
+
+namespace {
+
+main_window *the_main_window = nullptr;
+
+// Letters typed into the keyword fields show in upper case.
+class upper_case_validator : public QValidator {
+  public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+} // namespace
+
+void append_line(const wchar_t *text) {
+    main_window *window = the_main_window;
+    if (!window) return;
+    QString line = QString::fromWCharArray(text);
+    run_on_ui_thread(window, [window, &line] { window->append_result_line(line); });
+}
+
+main_window::main_window(const QPixmap &geometry_bitmap) {
+    setWindowTitle(QStringLiteral("Orvanta Calculator"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/orvanta/icon.png")));
+    QFont font = template_font(10);
+    setFont(font);
+    dialog_base_units base = font_base_units(font);
+    auto at = [&](QWidget *w, pixel_rect units) {
+        place_in_dialog_units(w, units, base);
+        return w;
+    };
+    auto label = [&](const char *text, pixel_rect units, QWidget *buddy = nullptr) {
+        auto *l = new QLabel(QString::fromUtf8(text), this);
+        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        if (buddy) l->setBuddy(buddy);
+        at(l, units);
+        return l;
+    };
+    auto group = [&](const char *text, pixel_rect units) {
+        auto *g = new QGroupBox(QString::fromUtf8(text), this);
+        at(g, units);
+        // Frames lie behind the controls they frame and take no clicks.
+        g->setAttribute(Qt::WA_TransparentForMouseEvents);
+        g->lower();
+    };
+    auto edit = [&](const char *start, pixel_rect units) {
+        auto *e = new QLineEdit(QString::fromUtf8(start), this);
+        e->setAlignment(Qt::AlignRight);
+        at(e, units);
+        return e;
+    };
+    auto combo = [&](const char *start, const char *entry, pixel_rect units) {
+        auto *c = new QComboBox(this);
+        c->setEditable(true);
+        c->setInsertPolicy(QComboBox::NoInsert);
+        c->addItem(QString::fromUtf8(entry));
+        c->setEditText(QString::fromUtf8(start));
+        c->lineEdit()->setAlignment(Qt::AlignRight);
+        c->setValidator(new upper_case_validator(c));
+        // The height of 30 units includes the drop-down list; the field is one line.
+        pixel_rect r = dialog_to_pixels(units, base);
+        c->setGeometry(r.x, r.y, r.width, c->sizeHint().height());
+        return c;
+    };
+
+    // Template order, which is also the tab order.
+    calculate_ = new QPushButton(QStringLiteral("&Calculate"), this);
+    at(calculate_, {245, 129, 50, 14});
+    about_ = new QPushButton(QStringLiteral("&About"), this);
+    at(about_, {245, 151, 50, 14});
+    at(new geometry_picture(geometry_bitmap, this), {0, 0, 304, 117});
+    group("Configuration", {4, 117, 93, 106});
+    group("Advanced Parameter", {99, 117, 139, 56});
+    QLabel *w1_label = label("w&1 =", {12, 133, 18, 8});
+    w1_ = edit("2.4", {32, 132, 40, 12});
+    QLabel *w2_label = label("w&2 =", {12, 150, 18, 8});
+    w2_ = combo("10", "INF", {32, 150, 40, 30});
+    label("mm", {75, 133, 14, 8});
+    label("mm", {75, 150, 14, 8});
+    QLabel *h_label = label("&h =", {18, 168, 12, 8});
+    h_ = edit("0.79", {32, 168, 40, 12});
+    label("mm", {75, 168, 14, 8});
+    QLabel *d_label = label("&d =", {18, 187, 12, 8});
+    d_ = edit("0.0", {32, 186, 40, 12});
+    label("mm", {75, 188, 14, 8});
+    QLabel *eps_label = label("&epsilon_r =", {9, 205, 38, 8});
+    epsilon_r_ = edit("2.2", {51, 204, 40, 12});
+    QLabel *p_label = label("&p =", {142, 129, 12, 8});
+    p_ = combo("2.0", "AUTO", {162, 128, 40, 30});
+    label("mm", {208, 130, 14, 8});
+    QLabel *step_label = label("&mesh step =", {112, 147, 42, 8});
+    mesh_step_ = combo("AUTO", "AUTO", {162, 144, 40, 30});
+    label("mm", {208, 147, 14, 8});
+    plot_box_ = new QCheckBox(QStringLiteral("pl&ot free charge density"), this);
+    plot_box_->setChecked(true);
+    at(plot_box_, {129, 160, 93, 10});
+    group("Result", {99, 173, 205, 50});
+    results_ = new QListWidget(this);
+    at(results_, {104, 184, 196, 36});
+    results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    results_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    results_->setSelectionMode(QAbstractItemView::SingleSelection);
+    group("", {238, 117, 66, 56});
+
+    w1_label->setBuddy(w1_);
+    w2_label->setBuddy(w2_);
+    h_label->setBuddy(h_);
+    d_label->setBuddy(d_);
+    eps_label->setBuddy(epsilon_r_);
+    p_label->setBuddy(p_);
+    step_label->setBuddy(mesh_step_);
+    QWidget *tab_order[] = {calculate_, about_, w1_, w2_, h_, d_, epsilon_r_, p_, mesh_step_,
+                            plot_box_, results_};
+    for (std::size_t i = 0; i + 1 < std::size(tab_order); ++i) {
+        setTabOrder(tab_order[i], tab_order[i + 1]);
+    }
+
+    setFixedSize(dialog_to_pixels({0, 0, 307, 227}, base).width,
+                 dialog_to_pixels({0, 0, 307, 227}, base).height);
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() - rect().center());
+    }
+    connect(calculate_, &QPushButton::clicked, this, &main_window::calculate);
+    connect(about_, &QPushButton::clicked, this, &main_window::show_about);
+    calculate_->setFocus();
+    the_main_window = this;
+}
+
+main_window::~main_window() {
+    if (the_main_window == this) the_main_window = nullptr;
+}
+
+QWidget *main_window::field(int control) const {
+    switch (control) {
+    case control_w1: return w1_;
+    case control_w2: return w2_;
+    case control_h: return h_;
+    case control_d: return d_;
+    case control_epsilon_r: return epsilon_r_;
+    case control_p: return p_;
+    case control_mesh_step: return mesh_step_;
+    default: return nullptr;
+    }
+}
+
+QString main_window::field_text(int control) const {
+    QWidget *w = field(control);
+    if (auto *line = qobject_cast<QLineEdit *>(w)) return line->text();
+    if (auto *box = qobject_cast<QComboBox *>(w)) return box->currentText();
+    return {};
+}
+
+bool main_window::plot_box_checked_alone() const {
+    return plot_box_->checkState() == Qt::Checked && !plot_box_->hasFocus() && !plot_box_->isDown();
+}
+
+void main_window::append_result_line(const QString &text) {
+    results_->addItem(text);
+    results_->setCurrentRow(results_->count() - 1);
+    results_->scrollToItem(results_->item(results_->count() - 1));
+}
+
+void main_window::add_result_line(const QString &text) { results_->addItem(text); }
+
+void main_window::clear_results() { results_->clear(); }
+
+void main_window::calculate() {
+    qt_input_source source(*this);
+    if (read_inputs(source, &params_) != 0) return;
+    // Disabled before the worker exists, so that a second press cannot start a second
+    // calculation; the job enables it again as its last action.
+    calculate_->setEnabled(false);
+    std::thread([this] {
+        worker_host host(*this);
+        calc_thread(&host, &params_);
+    }).detach();
+}
+
+void main_window::show_about() {
+    about_box about(this);
+    about.exec();
+}
+
+// Closing the window ends the program, also while a calculation or its plot is open.
+void main_window::closeEvent(QCloseEvent *event) {
+    event->accept();
+    QCoreApplication::quit();
+}

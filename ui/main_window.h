@@ -1,0 +1,61 @@
+// The calculator's main window: the geometry picture, the seven input fields, the plot
+// box, Calculate and About, and the result list into which every line of a calculation
+// goes. One press of Calculate validates on this thread and runs the job on a worker.
+#pragma once
+
+#include "../core/params.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QWidget>
+
+class main_window : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit main_window(const QPixmap &geometry_bitmap);
+    ~main_window() override;
+
+    // The result list's line output: the new line becomes the last and selected one.
+    // On the user-interface thread only; other threads go through append_line.
+    void append_result_line(const QString &text);
+    // Adds a line without selecting it (validation's version line).
+    void add_result_line(const QString &text);
+    void clear_results();
+
+    // The text of an input field by its control id (1001 to 1007).
+    QString field_text(int control) const;
+
+    // The box counts as checked only when it is checked and neither focused nor pressed.
+    bool plot_box_checked_alone() const;
+
+    QPushButton *calculate_button() const { return calculate_; }
+    QPushButton *about_button() const { return about_; }
+    QCheckBox *plot_box() const { return plot_box_; }
+    QListWidget *result_list() const { return results_; }
+    QWidget *field(int control) const;
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+
+  private:
+    void calculate();
+    void show_about();
+
+    QPushButton *calculate_;
+    QPushButton *about_;
+    QLineEdit *w1_, *h_, *d_, *epsilon_r_;
+    QComboBox *w2_, *p_, *mesh_step_;
+    QCheckBox *plot_box_;
+    QListWidget *results_;
+    calc_params params_{};
+};
+
+// The line output of the whole program, bound to both message sinks. From the worker it
+// is a synchronous request to the user-interface thread. Lines sent while no main
+// window exists are dropped.
+void append_line(const wchar_t *text);

@@ -1,0 +1,23 @@
+// Validation's view of the main window: the field texts and the result list.
+#pragma once
+
+#include "main_window.h"
+#include "read_inputs.h"
+
+class qt_input_source final : public input_source {
+  public:
+    explicit qt_input_source(main_window &window) : window_(window) {}
+    void clear_results() override { window_.clear_results(); }
+    void add_line(const wchar_t *text) override {
+        window_.add_result_line(QString::fromWCharArray(text));
+    }
+    void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
+        std::wstring text = window_.field_text(control).toStdWString();
+        std::size_t length = std::min(text.size(), capacity - 1);
+        std::copy_n(text.data(), length, buffer);
+        buffer[length] = L'\0';
+    }
+
+  private:
+    main_window &window_;
+};

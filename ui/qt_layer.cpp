@@ -1,0 +1,33 @@
+// Qt means for the calculator's window operations.
+#include "qt_layer.h"
+
+#include <QApplication>
+#include <QFontMetrics>
+#include <QMetaObject>
+#include <QThread>
+
+void run_on_ui_thread(QObject *context, const std::function<void()> &request) {
+    if (QThread::currentThread() == context->thread()) {
+        request();
+        return;
+    }
+    QMetaObject::invokeMethod(context, request, Qt::BlockingQueuedConnection);
+}
+
+dialog_base_units font_base_units(const QFont &font) {
+    QFontMetrics metrics(font);
+    int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return {(letters / 26 + 1) / 2, metrics.height()};
+}
+
+void place_in_dialog_units(QWidget *widget, pixel_rect units, dialog_base_units base) {
+    pixel_rect r = dialog_to_pixels(units, base);
+    widget->setGeometry(r.x, r.y, r.width, r.height);
+}
+
+QFont template_font(int point_size) {
+    QFont font = QApplication::font();
+    font.setPointSize(point_size);
+    return font;
+}

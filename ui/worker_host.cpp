@@ -1,0 +1,35 @@
+// Worker requests to the user-interface thread.
+#include "worker_host.h"
+
+#include "plot_window.h"
+#include "qt_layer.h"
+
+#include <semaphore>
+
+void worker_host::set_calculate_enabled(bool enabled) {
+    run_on_ui_thread(&window_, [this, enabled] { window_.calculate_button()->setEnabled(enabled); });
+}
+
+void worker_host::append_line(const wchar_t *text) { ::append_line(text); }
+
+bool worker_host::plot_box_checked() {
+    bool checked = false;
+    run_on_ui_thread(&window_, [this, &checked] { checked = window_.plot_box_checked_alone(); });
+    return checked;
+}
+
+// The window lives on the user-interface thread, which keeps running its own loop while
+// the plot is open; the worker waits here, so the mesh and the charges it borrowed stay
+// untouched until the user closes it.
+void worker_host::show_plot(const plot_request &request) {
+    std::binary_semaphore closed(0);
+    run_on_ui_thread(&window_, [this, &request, &closed] {
+        auto *plot = new plot_window(request, &window_);
+        QObject::connect(plot, &QDialog::finished, plot, [plot, &closed] {
+            plot->deleteLater();
+            closed.release();
+        });
+        plot->open();
+    });
+    closed.acquire();
+}
