@@ -3,7 +3,7 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
 # Debian packages the build, the tests and the desktop program need.
-PACKAGES := cmake make g++ libgtest-dev
+PACKAGES := cmake make g++ libgtest-dev qt6-base-dev fonts-dejavu-core
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -23,12 +23,13 @@ build: deps
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 test: build
-	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 # The desktop calculator where there is a display, else the start values' calculation
 # on the command line.
 run: build
-	$(BUILD_DIR)/orvanta-cli
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/orvanta; \
+	else echo "No display: the start values' calculation on the command line."; $(BUILD_DIR)/orvanta-cli; fi
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -5,6 +5,8 @@
 #include <QDialog>
 
 class about_box : public QDialog {
+    Q_OBJECT
+
   public:
     explicit about_box(QWidget *owner);
 

@@ -134,8 +134,8 @@ main_window::main_window(const QPixmap &geometry_bitmap) {
     eps_label->setBuddy(epsilon_r_);
     p_label->setBuddy(p_);
     step_label->setBuddy(mesh_step_);
-    QWidget *tab_order[] = {calculate_, about_, w1_, w2_, h_, d_, epsilon_r_, p_, mesh_step_,
-                            plot_box_, results_};
+    QWidget *tab_order[] = {calculate_, about_, w1_,        w2_,       h_,      d_,
+                            epsilon_r_, p_,     mesh_step_, plot_box_, results_};
     for (std::size_t i = 0; i + 1 < std::size(tab_order); ++i) {
         setTabOrder(tab_order[i], tab_order[i + 1]);
     }
@@ -157,14 +157,22 @@ main_window::~main_window() {
 
 QWidget *main_window::field(int control) const {
     switch (control) {
-    case control_w1: return w1_;
-    case control_w2: return w2_;
-    case control_h: return h_;
-    case control_d: return d_;
-    case control_epsilon_r: return epsilon_r_;
-    case control_p: return p_;
-    case control_mesh_step: return mesh_step_;
-    default: return nullptr;
+    case control_w1:
+        return w1_;
+    case control_w2:
+        return w2_;
+    case control_h:
+        return h_;
+    case control_d:
+        return d_;
+    case control_epsilon_r:
+        return epsilon_r_;
+    case control_p:
+        return p_;
+    case control_mesh_step:
+        return mesh_step_;
+    default:
+        return nullptr;
     }
 }
 
@@ -185,9 +193,13 @@ void main_window::append_result_line(const QString &text) {
     results_->scrollToItem(results_->item(results_->count() - 1));
 }
 
-void main_window::add_result_line(const QString &text) { results_->addItem(text); }
+void main_window::add_result_line(const QString &text) {
+    results_->addItem(text);
+}
 
-void main_window::clear_results() { results_->clear(); }
+void main_window::clear_results() {
+    results_->clear();
+}
 
 void main_window::calculate() {
     qt_input_source source(*this);

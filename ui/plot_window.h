@@ -8,6 +8,8 @@
 #include <QDialog>
 
 class plot_window : public QDialog {
+    Q_OBJECT
+
   public:
     plot_window(const plot_request &request, QWidget *owner);
 

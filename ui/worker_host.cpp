@@ -7,10 +7,13 @@
 #include <semaphore>
 
 void worker_host::set_calculate_enabled(bool enabled) {
-    run_on_ui_thread(&window_, [this, enabled] { window_.calculate_button()->setEnabled(enabled); });
+    run_on_ui_thread(&window_,
+                     [this, enabled] { window_.calculate_button()->setEnabled(enabled); });
 }
 
-void worker_host::append_line(const wchar_t *text) { ::append_line(text); }
+void worker_host::append_line(const wchar_t *text) {
+    ::append_line(text);
+}
 
 bool worker_host::plot_box_checked() {
     bool checked = false;

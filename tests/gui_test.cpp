@@ -1,0 +1,260 @@
+// The desktop program under QTest on the offscreen platform: start state, validation
+// refusals, a calculation on the worker, the plot window, keys, mnemonics, the About box
+// and the missing-bitmap start.
+#include "about_box.h"
+#include "desktop_app.h"
+#include "dialog_units.h"
+#include "main_window.h"
+#include "plot_window.h"
+#include "qt_layer.h"
+#include "read_inputs.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+QPixmap blank_bitmap() {
+    QPixmap bitmap(439, 220);
+    bitmap.fill(Qt::white);
+    return bitmap;
+}
+
+QStringList list_lines(const main_window &w) {
+    QStringList lines;
+    for (int i = 0; i < w.result_list()->count(); ++i)
+        lines << w.result_list()->item(i)->text();
+    return lines;
+}
+
+plot_window *open_plot_window() {
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *plot = qobject_cast<plot_window *>(w); plot && plot->isVisible()) return plot;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+class gui_test : public QObject {
+    Q_OBJECT
+
+  private:
+    std::unique_ptr<main_window> window;
+
+    void set_field(int control, const QString &text) {
+        QWidget *f = window->field(control);
+        if (auto *line = qobject_cast<QLineEdit *>(f)) line->setText(text);
+        if (auto *box = qobject_cast<QComboBox *>(f)) box->setEditText(text);
+    }
+    // Waits until a calculation has ended, so that no worker outlives its window.
+    void wait_until_idle() {
+        QTRY_VERIFY_WITH_TIMEOUT(window->calculate_button()->isEnabled(), 20000);
+    }
+
+  private slots:
+    void initTestCase() { sinks_bind(append_line, append_line); }
+
+    void init() {
+        window = std::make_unique<main_window>(blank_bitmap());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    }
+
+    void cleanup() {
+        if (plot_window *plot = open_plot_window()) plot->close();
+        wait_until_idle();
+        window.reset();
+    }
+
+    void start_state() {
+        const std::pair<int, const char *> starts[] = {
+            {control_w1, "2.4"},        {control_w2, "10"},         {control_h, "0.79"},
+            {control_d, "0.0"},         {control_epsilon_r, "2.2"}, {control_p, "2.0"},
+            {control_mesh_step, "AUTO"}};
+        for (const auto &[control, text] : starts)
+            QCOMPARE(window->field_text(control), QString(text));
+        const std::pair<int, const char *> entries[] = {
+            {control_w2, "INF"}, {control_p, "AUTO"}, {control_mesh_step, "AUTO"}};
+        for (const auto &[control, entry] : entries) {
+            auto *box = qobject_cast<QComboBox *>(window->field(control));
+            QCOMPARE(box->count(), 1);
+            QCOMPARE(box->itemText(0), QString(entry));
+        }
+        QVERIFY(window->plot_box()->isChecked());
+        QCOMPARE(window->result_list()->count(), 0);
+        QCOMPARE(QApplication::focusWidget(), window->calculate_button());
+        QCOMPARE(window->windowTitle(), QString("Orvanta Calculator"));
+        QCOMPARE(window->minimumSize(), window->maximumSize());
+        QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    }
+
+    void tab_order_follows_the_template() {
+        QList<QWidget *> expected = {window->calculate_button(), window->about_button()};
+        for (int c : {control_w1, control_w2, control_h, control_d, control_epsilon_r, control_p,
+                      control_mesh_step}) {
+            expected << window->field(c);
+        }
+        expected << window->plot_box() << window->result_list();
+        QWidget *w = window->calculate_button();
+        for (int i = 1; i < expected.size(); ++i) {
+            w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || !w->isVisible() || w->focusProxy()) {
+                w = w->nextInFocusChain();
+            }
+            // An editable combo box takes the focus in its line edit.
+            QWidget *owner = qobject_cast<QComboBox *>(w->parentWidget()) ? w->parentWidget() : w;
+            QCOMPARE(owner, expected[i]);
+        }
+    }
+
+    void keyword_fields_show_upper_case_and_mnemonics_move_focus() {
+        auto *w2 = qobject_cast<QComboBox *>(window->field(control_w2));
+        w2->lineEdit()->clear();
+        QTest::keyClicks(w2->lineEdit(), "inf");
+        QCOMPARE(w2->currentText(), QString("INF"));
+        const std::pair<Qt::Key, int> mnemonics[] = {
+            {Qt::Key_1, control_w1},       {Qt::Key_2, control_w2},        {Qt::Key_H, control_h},
+            {Qt::Key_D, control_d},        {Qt::Key_E, control_epsilon_r}, {Qt::Key_P, control_p},
+            {Qt::Key_M, control_mesh_step}};
+        for (const auto &[key, control] : mnemonics) {
+            QTest::keyClick(window.get(), key, Qt::AltModifier);
+            QWidget *focus = QApplication::focusWidget();
+            QVERIFY(focus == window->field(control) ||
+                    focus->parentWidget() == window->field(control));
+        }
+    }
+
+    void refused_field_starts_nothing() {
+        set_field(control_w1, "  12abc ");
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        QCOMPARE(list_lines(*window),
+                 QStringList({"\tCalculator version 1.0", "unrecognized value:", "12abc"}));
+        QVERIFY(window->calculate_button()->isEnabled());
+        QTest::qWait(100);
+        QCOMPARE(window->result_list()->count(), 3);
+        QCOMPARE(window->result_list()->currentRow(), 2);
+    }
+
+    void calculation_runs_once_on_the_worker() {
+        window->plot_box()->setChecked(false);
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        // Disabled before the worker exists: the second click cannot start another.
+        QVERIFY(!window->calculate_button()->isEnabled());
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(list_lines(*window).value(8), QString("Z0 = 50.901002 Ohm"),
+                                  10000);
+        wait_until_idle();
+        QStringList lines = list_lines(*window);
+        QCOMPARE(lines.size(), 9);
+        QCOMPARE(lines.first(), QString("\tCalculator version 1.0"));
+        QCOMPARE(lines.count("Z0 = 50.901002 Ohm"), 1);
+        QCOMPARE(window->result_list()->currentRow(), 8);
+        QVERIFY(window->result_list()->item(8)->isSelected());
+        QVERIFY(!window->result_list()->item(0)->isSelected());
+    }
+
+    void plot_window_holds_the_calculation() {
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(open_plot_window() != nullptr, 10000);
+        plot_window *plot = open_plot_window();
+        QCOMPARE(plot->windowTitle(), QString("Free Charge Density"));
+        QVERIFY(plot->windowFlags() & Qt::WindowMaximizeButtonHint);
+        QCOMPARE(plot->windowModality(), Qt::WindowModal);
+        QTest::qWait(100);
+        QVERIFY(!window->calculate_button()->isEnabled());
+        // Escape leaves it open; it is repainted at every size.
+        QTest::keyClick(plot, Qt::Key_Escape);
+        QVERIFY(plot->isVisible());
+        plot->resize(640, 300);
+        QTest::qWait(50);
+        QImage image = plot->grab().toImage();
+        QCOMPARE(image.size(), QSize(640, 300) * plot->devicePixelRatio());
+        // The largest value reaches the top edge and the smallest the bottom edge.
+        auto row_has = [&image](int y, QColor colour) {
+            for (int x = 0; x < image.width(); ++x) {
+                if (image.pixelColor(x, y) == colour) return true;
+            }
+            return false;
+        };
+        QVERIFY(row_has(0, QColor(255, 0, 0)));
+        QVERIFY(row_has(image.height() - 1, QColor(0, 0, 255)));
+        plot->close();
+        wait_until_idle();
+        QVERIFY(open_plot_window() == nullptr);
+    }
+
+    // A focused plot box does not count as checked, as in the platform's own state query.
+    void focused_plot_box_does_not_open_the_plot() {
+        window->plot_box()->setFocus();
+        QVERIFY(!window->plot_box_checked_alone());
+        window->calculate_button()->setFocus();
+        QVERIFY(window->plot_box_checked_alone());
+    }
+
+    void enter_and_escape_do_nothing() {
+        QTest::keyClick(window.get(), Qt::Key_Return);
+        QTest::keyClick(window.get(), Qt::Key_Escape);
+        QTest::keyClick(window->field(control_w1), Qt::Key_Return);
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->result_list()->count(), 0);
+    }
+
+    void about_box_closes_with_close_and_enter_only() {
+        for (const char *how : {"button", "enter"}) {
+            bool checked = false;
+            QTimer::singleShot(0, this, [&] {
+                auto *about = qobject_cast<about_box *>(QApplication::activeModalWidget());
+                QVERIFY(about);
+                QCOMPARE(about->windowTitle(), QString("About"));
+                QTest::keyClick(about, Qt::Key_Escape);
+                QVERIFY(about->isVisible());
+                if (QString(how) == "enter") {
+                    QTest::keyClick(about, Qt::Key_Return);
+                } else {
+                    auto *close = about->findChild<QPushButton *>();
+                    QCOMPARE(close->text(), QString("&Close"));
+                    QTest::mouseClick(close, Qt::LeftButton);
+                }
+                checked = true;
+            });
+            QTest::mouseClick(window->about_button(), Qt::LeftButton);
+            QVERIFY(checked);
+            QVERIFY(QApplication::activeModalWidget() == nullptr);
+        }
+    }
+
+    void missing_bitmap_shows_the_error_box() {
+        window.reset();
+        QString text, caption;
+        QTimer::singleShot(0, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            text = box->text();
+            caption = box->windowTitle();
+            box->accept();
+        });
+        QCOMPARE(desktop_run(*qApp, QStringLiteral(":/no/such/bitmap.bmp")), 1);
+        QCOMPARE(text, QString("Could not load resource"));
+        QCOMPARE(caption, QString("Error"));
+        window = std::make_unique<main_window>(blank_bitmap());
+    }
+
+    void layout_follows_dialog_units() {
+        dialog_base_units base = font_base_units(window->font());
+        pixel_rect size = dialog_to_pixels({0, 0, 307, 227}, base);
+        QCOMPARE(window->size(), QSize(size.width, size.height));
+        pixel_rect calc = dialog_to_pixels({245, 129, 50, 14}, base);
+        QCOMPARE(window->calculate_button()->geometry(),
+                 QRect(calc.x, calc.y, calc.width, calc.height));
+    }
+};
+
+QTEST_MAIN(gui_test)
+#include "gui_test.moc"
