@@ -106,7 +106,6 @@ mesh_t *mesh_new(double w1, double w2, double d, double p, double h, double epsi
     if (capacity < 0) return fail();
     mesh.reset(static_cast<mesh_t *>(core_alloc(sizeof(mesh_t))));
     if (!mesh) return fail();
-    mesh->cells = nullptr;
     mesh->capacity = capacity;
     mesh->cell_count = 0;
     mesh->cells = static_cast<cell_t *>(core_alloc(sizeof(cell_t) * std::size_t(capacity)));

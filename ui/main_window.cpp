@@ -17,11 +17,14 @@
 #include <QScreen>
 #include <QValidator>
 
+#include <atomic>
+#include <system_error>
 #include <thread>
 
 namespace {
 
-main_window *the_main_window = nullptr;
+// Read by the worker's line output, written by the window's own thread.
+std::atomic<main_window *> the_main_window{nullptr};
 
 // Letters typed into the keyword fields show in upper case.
 class upper_case_validator : public QValidator {
@@ -36,7 +39,7 @@ class upper_case_validator : public QValidator {
 } // namespace
 
 void append_line(const wchar_t *text) {
-    main_window *window = the_main_window;
+    main_window *window = the_main_window.load();
     if (!window) return;
     QString line = QString::fromWCharArray(text);
     run_on_ui_thread(window, [window, &line] { window->append_result_line(line); });
@@ -152,7 +155,8 @@ main_window::main_window(const QPixmap &geometry_bitmap) {
 }
 
 main_window::~main_window() {
-    if (the_main_window == this) the_main_window = nullptr;
+    main_window *self = this;
+    the_main_window.compare_exchange_strong(self, nullptr);
 }
 
 QWidget *main_window::field(int control) const {
@@ -207,10 +211,16 @@ void main_window::calculate() {
     // Disabled before the worker exists, so that a second press cannot start a second
     // calculation; the job enables it again as its last action.
     calculate_->setEnabled(false);
-    std::thread([this] {
-        worker_host host(*this);
-        calc_thread(&host, &params_);
-    }).detach();
+    try {
+        std::thread([this] {
+            worker_host host(*this);
+            calc_thread(&host, &params_);
+        }).detach();
+    } catch (const std::system_error &) {
+        // Without a worker nothing would ever enable Calculate again.
+        append_result_line(QStringLiteral("Could not start the calculation"));
+        calculate_->setEnabled(true);
+    }
 }
 
 void main_window::show_about() {
