@@ -246,6 +246,23 @@ class gui_test : public QObject {
         window = std::make_unique<main_window>(blank_bitmap());
     }
 
+    // The drawing is combined by AND: white leaves the window's colour, blue keeps only
+    // the blue part of it.
+    void picture_is_combined_with_the_background_by_and() {
+        QPixmap blue(439, 220);
+        blue.fill(QColor(0, 0, 255));
+        main_window tinted(blue);
+        tinted.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tinted));
+        QImage shot = tinted.grab().toImage();
+        QColor ground = shot.pixelColor(2, 2);
+        pixel_rect picture = dialog_to_pixels({0, 0, 304, 117}, font_base_units(tinted.font()));
+        QColor centre = shot.pixelColor(picture.width / 2, picture.height / 2);
+        QCOMPARE(centre, QColor(0, 0, ground.blue()));
+        QImage plain = window->grab().toImage();
+        QCOMPARE(plain.pixelColor(picture.width / 2, picture.height / 2), plain.pixelColor(2, 2));
+    }
+
     void layout_follows_dialog_units() {
         dialog_base_units base = font_base_units(window->font());
         pixel_rect size = dialog_to_pixels({0, 0, 307, 227}, base);
