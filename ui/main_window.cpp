@@ -57,10 +57,9 @@ main_window::main_window(const QPixmap &geometry_bitmap) {
         place_in_dialog_units(w, units, base);
         return w;
     };
-    auto label = [&](const char *text, pixel_rect units, QWidget *buddy = nullptr) {
+    auto label = [&](const char *text, pixel_rect units) {
         auto *l = new QLabel(QString::fromUtf8(text), this);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        if (buddy) l->setBuddy(buddy);
         at(l, units);
         return l;
     };
