@@ -6,6 +6,7 @@
 #include "geometry_picture.h"
 #include "qt_input_source.h"
 #include "read_inputs.h"
+#include "tab_stop_delegate.h"
 #include "worker_host.h"
 
 #include "qt_layer.h"
@@ -127,6 +128,8 @@ main_window::main_window(const QPixmap &geometry_bitmap) {
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     results_->setSelectionMode(QAbstractItemView::SingleSelection);
+    results_->setItemDelegate(
+        new tab_stop_delegate(dialog_to_pixels({0, 0, 32, 0}, base).width, results_));
     group("", {238, 117, 66, 56});
 
     w1_label->setBuddy(w1_);
