@@ -1,10 +1,12 @@
-// The dense matrix toolkit. Gauss-Jordan inversion after Golub & Van Loan, "Matrix
-// Computations", with the pivot row chosen by the ratio of the candidate entry to the
-// sum of magnitudes of its row's active part (scaled partial pivoting).
+// The dense matrix toolkit: construction, release, access and the product. The
+// inversion lives in matrix_inverse.cpp.
 #include "matrix.h"
 
 #include "alloc.h"
 #include "params.h"
+#include "worker_pool.h"
+
+#include <algorithm>
 
 #include <cmath>
 #include <cstdint>
@@ -23,6 +25,13 @@ double *row(md_t *m, std::int32_t i) {
 
 const double *row(const md_t *m, std::int32_t i) {
     return m->data + std::size_t(i) * std::size_t(m->cols);
+}
+
+// r[j] = r[j] + (factor * b[j]): one more term of each sum, the product rounded first.
+__attribute__((target_clones("avx2", "default"))) void
+accumulate_product(double *r, double factor, const double *b, std::size_t count) {
+    for (std::size_t j = 0; j < count; ++j)
+        r[j] = r[j] + factor * b[j];
 }
 
 } // namespace
@@ -83,95 +92,39 @@ double md_get(const md_t *m, std::int32_t r, std::int32_t c) {
     return row(m, r)[c];
 }
 
-md_t *md_mul(const md_t *a, const md_t *b) {
-    md_t *r = md_new(a->rows, b->cols);
+md_t *md_mul_leading(const md_t *a, const md_t *b, std::int32_t rows, std::int32_t cols) {
+    md_t *r = md_new(rows, cols);
     if (!r) {
         error_sink(L"md_mul(): not enough memory!");
         return nullptr;
     }
-    std::int32_t inner = a->cols;
-    for (std::int32_t i = 0; i < a->rows; ++i) {
-        const double *a_row = row(a, i);
-        double *r_row = row(r, i);
-        for (std::int32_t j = 0; j < b->cols; ++j) {
-            // Starting from +0.0 makes a row of zeros of either sign give +0.0.
-            double s = +0.0;
-            for (std::int32_t m = 0; m < inner; ++m) {
-                double product = a_row[m] * row(b, m)[j];
-                s = s + product;
+    std::size_t inner = std::size_t(a->cols);
+    long long work = static_cast<long long>(rows) * cols * static_cast<long long>(inner);
+    // Each result row accumulates its whole row at once, term m after term m - 1, so
+    // every element is still the sum from +0.0 in increasing m; the rows are shared out
+    // among the cores, four at a time so that each row of b is read once for four.
+    run_workers(worker_count(work), [&](int index, int count, const std::function<void()> &) {
+        std::size_t lo = std::size_t(rows) * index / count;
+        std::size_t hi = std::size_t(rows) * (index + 1) / count;
+        for (std::size_t i = lo; i < hi; i += 4) {
+            std::size_t block = std::min<std::size_t>(4, hi - i);
+            for (std::size_t q = 0; q < block; ++q) {
+                double *r_row = row(r, std::int32_t(i + q));
+                for (std::int32_t j = 0; j < cols; ++j)
+                    r_row[j] = +0.0;
             }
-            r_row[j] = s;
+            for (std::size_t m = 0; m < inner; ++m) {
+                const double *b_row = row(b, std::int32_t(m));
+                for (std::size_t q = 0; q < block; ++q) {
+                    accumulate_product(row(r, std::int32_t(i + q)), row(a, std::int32_t(i + q))[m],
+                                       b_row, std::size_t(cols));
+                }
+            }
         }
-    }
+    });
     return r;
 }
 
-int md_inverse_direct(md_t *m) {
-    std::int32_t n = m->rows;
-    std::int32_t *piv =
-        static_cast<std::int32_t *>(core_alloc(sizeof(std::int32_t) * std::size_t(n)));
-    if (!piv) {
-        error_sink(L"md_inverse_direct(): not enough memory");
-        return -1;
-    }
-
-    for (std::int32_t k = 0; k < n; ++k) {
-        // Pivot search. The scale of each candidate row is the magnitude sum of its
-        // active part, taken afresh at every step in increasing column order. A strict
-        // comparison keeps the lowest row among equal ratios, and a NaN ratio never wins.
-        piv[k] = k;
-        double best = 0.0;
-        double v = 0.0;
-        for (std::int32_t j = k; j < n; ++j) {
-            const double *cand = row(m, j);
-            if (cand[k] == 0.0) continue;
-            double sum = +0.0;
-            for (std::int32_t c = k; c < n; ++c)
-                sum = sum + std::fabs(cand[c]);
-            double q = std::fabs(cand[k] / sum);
-            if (q > best) {
-                best = q;
-                v = cand[k];
-                piv[k] = j;
-            }
-        }
-
-        double *pivot_row = row(m, k);
-        if (piv[k] != k) {
-            double *other = row(m, piv[k]);
-            for (std::int32_t c = 0; c < n; ++c)
-                std::swap(pivot_row[c], other[c]);
-        }
-
-        // Multiplying by the reciprocal, never dividing by v, fixes the rounding. With no
-        // candidate v stays 0.0 and g is +infinity: a singular matrix runs to the end.
-        double g = 1.0 / v;
-        double minus_g = -g;
-        for (std::int32_t c = 0; c < n; ++c)
-            pivot_row[c] = pivot_row[c] * minus_g;
-        pivot_row[k] = g;
-
-        // The updates read only row k and column k, which they leave alone, so the
-        // order in which they are applied does not change a bit.
-        for (std::int32_t i = 0; i < n; ++i) {
-            if (i == k) continue;
-            double *target = row(m, i);
-            double factor = target[k];
-            for (std::int32_t c = 0; c < n; ++c) {
-                if (c == k) continue;
-                double product = factor * pivot_row[c];
-                target[c] = product + target[c];
-            }
-            target[k] = factor * g;
-        }
-    }
-
-    // The row interchanges come back as column interchanges, latest first.
-    for (std::int32_t k = n - 2; k >= 0; --k) {
-        if (piv[k] == k) continue;
-        for (std::int32_t i = 0; i < n; ++i)
-            std::swap(row(m, i)[k], row(m, i)[piv[k]]);
-    }
-    core_release(piv);
-    return 0;
+md_t *md_mul(const md_t *a, const md_t *b) {
+    return md_mul_leading(a, b, a->rows, b->cols);
 }

@@ -22,12 +22,12 @@ double solve_failed() {
     return -1.0;
 }
 
-// The largest working set of one call: the inverted P, F and F * P (N x N each) with
-// the inverted strip block R and the identity (S x S each).
+// The largest working set of one call: the inverted P and F (N x N each) with the
+// inverted strip block R, the identity and the strip block of F * P (S x S each).
 std::size_t peak_bytes(std::int32_t n, std::int32_t s) {
     std::size_t nn = std::size_t(n) * std::size_t(n);
     std::size_t ss = std::size_t(s) * std::size_t(s);
-    return (3 * nn + 2 * ss) * sizeof(double);
+    return (2 * nn + 3 * ss) * sizeof(double);
 }
 
 double element(const md_t *m, std::int32_t i, std::int32_t j) {
@@ -130,7 +130,8 @@ double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *
     strip_voltages vacuum = neutral_voltages(mesh, y0.get());
     y0.reset();
 
-    md_ptr y(md_mul(f.get(), p.get()));
+    // The voltages read only the strip rows and strip columns of F * P.
+    md_ptr y(md_mul_leading(f.get(), p.get(), s, s));
     if (!y) return solve_failed();
     strip_voltages slab = neutral_voltages(mesh, y.get());
     y.reset();

@@ -1,0 +1,164 @@
+// md_inverse_direct: Gauss-Jordan inversion in place after Golub & Van Loan, "Matrix
+// Computations", with the pivot row chosen by the ratio of the candidate entry to the
+// sum of magnitudes of its row's active part (scaled partial pivoting).
+//
+// Every element receives exactly the roundings of the reference elimination, step by
+// step; what is free is the order in which independent elements are visited. The
+// matrix is transposed in place so that a column of the elimination is contiguous:
+// one sweep per step then updates each column for all rows at once (SIMD across rows)
+// and, fused with it, adds the new magnitudes into the next step's row sums, each row's
+// sum still taken in increasing column order. The rows are split among the cores.
+#include "matrix.h"
+
+#include "alloc.h"
+#include "params.h"
+#include "worker_pool.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+namespace {
+
+void transpose_square(double *a, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        for (std::size_t j = i + 1; j < n; ++j)
+            std::swap(a[i * n + j], a[j * n + i]);
+    }
+}
+
+// The row sums of the first step: every row over every column, column by column.
+__attribute__((target_clones("avx2", "default"))) void
+first_sums(const double *a, std::size_t n, std::size_t lo, std::size_t hi, double *sums) {
+    for (std::size_t i = lo; i < hi; ++i)
+        sums[i] = +0.0;
+    for (std::size_t c = 0; c < n; ++c) {
+        const double *col = a + c * n;
+        for (std::size_t i = lo; i < hi; ++i)
+            sums[i] = sums[i] + std::fabs(col[i]);
+    }
+}
+
+// a[i][c] = (a[i][k] * a[k][c]) + a[i][c] for the rows [lo, hi) of one column.
+__attribute__((target_clones("avx2", "default"))) void
+update(double *col, const double *mult, double pivot, std::size_t lo, std::size_t hi) {
+    for (std::size_t i = lo; i < hi; ++i)
+        col[i] = mult[i] * pivot + col[i];
+}
+
+// The same update for rows that take part in the next pivot search, adding each new
+// magnitude to its row's sum.
+__attribute__((target_clones("avx2", "default"))) void
+update_and_sum(double *col, const double *mult, double pivot, std::size_t lo, std::size_t hi,
+               double *sums) {
+    for (std::size_t i = lo; i < hi; ++i) {
+        double v = mult[i] * pivot + col[i];
+        col[i] = v;
+        sums[i] = sums[i] + std::fabs(v);
+    }
+}
+
+struct elimination {
+    double *a; // transposed: element (i, c) of the matrix is a[c * n + i]
+    std::size_t n;
+    std::int32_t *piv;
+    double *sums; // the next pivot search's row sums, rows k .. n - 1
+    double g = 0;
+
+    double *column(std::size_t c) const { return a + c * n; }
+
+    // One thread's share of step k: rows [lo, hi) of every column but k, then the same
+    // rows of column k scaled by g.
+    void sweep(std::size_t k, std::size_t lo, std::size_t hi) const {
+        const double *mult = column(k);
+        std::size_t above_end = std::min(hi, k);
+        std::size_t below = std::max(lo, k + 1);
+        for (std::size_t i = below; i < hi; ++i)
+            sums[i] = +0.0;
+        for (std::size_t c = 0; c < n; ++c) {
+            if (c == k) continue;
+            double *col = column(c);
+            double pivot = col[k];
+            if (lo < above_end) update(col, mult, pivot, lo, above_end);
+            if (below < hi) {
+                if (c > k) {
+                    update_and_sum(col, mult, pivot, below, hi, sums);
+                } else {
+                    update(col, mult, pivot, below, hi);
+                }
+            }
+        }
+        double *pivot_column = column(k);
+        for (std::size_t i = lo; i < hi; ++i) {
+            if (i != k) pivot_column[i] = pivot_column[i] * g;
+        }
+    }
+
+    // Pivot choice, row interchange and pivot row scaling of step k (one thread).
+    void choose_pivot(std::size_t k) {
+        const double *candidates = column(k);
+        piv[k] = std::int32_t(k);
+        double best = 0.0;
+        double v = 0.0;
+        for (std::size_t j = k; j < n; ++j) {
+            if (candidates[j] == 0.0) continue;
+            double q = std::fabs(candidates[j] / sums[j]);
+            if (q > best) {
+                best = q;
+                v = candidates[j];
+                piv[k] = std::int32_t(j);
+            }
+        }
+        std::size_t p = std::size_t(piv[k]);
+        if (p != k) {
+            for (std::size_t c = 0; c < n; ++c)
+                std::swap(column(c)[k], column(c)[p]);
+        }
+        g = 1.0 / v;
+        double minus_g = -g;
+        for (std::size_t c = 0; c < n; ++c)
+            column(c)[k] = column(c)[k] * minus_g;
+        column(k)[k] = g;
+    }
+};
+
+} // namespace
+
+int md_inverse_direct(md_t *m) {
+    std::size_t n = std::size_t(m->rows);
+    // One block holds the pivot list and the row sums of the pivot search.
+    void *work = core_alloc(n * (sizeof(double) + sizeof(std::int32_t)));
+    if (!work) {
+        error_sink(L"md_inverse_direct(): not enough memory");
+        return -1;
+    }
+    elimination e{m->data, n, reinterpret_cast<std::int32_t *>(static_cast<double *>(work) + n),
+                  static_cast<double *>(work)};
+    transpose_square(e.a, n);
+
+    long long cubed =
+        static_cast<long long>(n) * static_cast<long long>(n) * static_cast<long long>(n);
+    run_workers(worker_count(cubed),
+                [&e, n](int index, int count, const std::function<void()> &sync) {
+                    std::size_t lo = n * std::size_t(index) / std::size_t(count);
+                    std::size_t hi = n * std::size_t(index + 1) / std::size_t(count);
+                    first_sums(e.a, n, lo, hi, e.sums);
+                    for (std::size_t k = 0; k < n; ++k) {
+                        sync();
+                        if (index == 0) e.choose_pivot(k);
+                        sync();
+                        e.sweep(k, lo, hi);
+                    }
+                });
+
+    // The row interchanges come back as column interchanges, latest first; in the
+    // transposed storage a column is contiguous.
+    for (std::size_t k = n - 1; k-- > 0;) {
+        std::size_t p = std::size_t(e.piv[k]);
+        if (p != k) std::swap_ranges(e.column(k), e.column(k) + n, e.column(p));
+    }
+    transpose_square(e.a, n);
+    core_release(work);
+    return 0;
+}

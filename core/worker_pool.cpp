@@ -1,0 +1,44 @@
+// Helper threads for the matrix toolkit and the assembly.
+#include "worker_pool.h"
+
+#include <algorithm>
+#include <barrier>
+#include <exception>
+#include <latch>
+#include <optional>
+#include <thread>
+#include <vector>
+
+int worker_count(long long work) {
+    // Below about a million element operations one thread finishes first.
+    if (work < (1LL << 20)) return 1;
+    unsigned cores = std::thread::hardware_concurrency();
+    return int(std::clamp(cores, 1u, 16u));
+}
+
+void run_workers(int count,
+                 const std::function<void(int, int, const std::function<void()> &)> &job) {
+    // The helpers wait until the number that could be started is known: the shares are
+    // split among the threads that exist, so one that cannot be started only costs time.
+    std::latch go(1);
+    std::optional<std::barrier<>> meeting;
+    int started = 1;
+    std::function<void()> sync = [&meeting] { meeting->arrive_and_wait(); };
+    std::vector<std::thread> helpers;
+    for (int i = 1; i < count; ++i) {
+        try {
+            helpers.emplace_back([&, i] {
+                go.wait();
+                job(i, started, sync);
+            });
+        } catch (const std::exception &) {
+            break;
+        }
+    }
+    started = int(helpers.size()) + 1;
+    meeting.emplace(started);
+    go.count_down();
+    job(0, started, sync);
+    for (std::thread &helper : helpers)
+        helper.join();
+}

@@ -1,0 +1,15 @@
+// Runs one job on every core at once: the calling thread and helper threads each take a
+// share of the work, meeting at barriers between the steps that depend on each other.
+#pragma once
+
+#include <functional>
+
+// The number of threads a job of the given size (element operations) is worth: all cores for large
+// work, one thread for small work, where starting threads would cost more than it saves.
+int worker_count(long long work);
+
+// Calls job(index, count, sync) on count threads at once (index 0 on the caller) and
+// returns when all have returned; sync() waits until every thread has reached it. When
+// a helper thread cannot be started the job runs on fewer threads. Cannot fail.
+void run_workers(int count,
+                 const std::function<void(int, int, const std::function<void()> &)> &job);

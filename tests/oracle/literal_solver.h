@@ -1,0 +1,14 @@
+// The moment-method solution written out in the reference order on the reference loops:
+// the oracle of solve_line.
+#pragma once
+
+#include "mesh.h"
+
+#include <vector>
+
+struct literal_solution {
+    double c0, c, z0;
+    std::vector<double> vacuum_free, vacuum_total, slab_free, slab_total;
+};
+
+literal_solution literal_solve(const mesh_t &mesh);
