@@ -6,6 +6,7 @@
 #include "../ui/read_inputs.h"
 #include "cli_format.h"
 #include "cli_options.h"
+#include "terminal_progress.h"
 #include "utf8.h"
 
 #include <cerrno>
@@ -34,6 +35,7 @@ class cli_host final : public input_source, public calc_host {
     void append_line(const wchar_t *text) override {
         lines_.emplace_back(text);
         if (!options_.json) {
+            terminal_progress::erase();
             std::fputs(wide_to_utf8(text).c_str(), out_);
             std::fputc('\n', out_);
             std::fflush(out_);
@@ -166,6 +168,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     // The "%le" line of a refused p goes with the result lines, but never into JSON.
     int status = cli_exit_refused;
     if (read_inputs(host, &params, options.json ? err : out) == 0) {
+        terminal_progress progress(err);
         calc_thread(&host, &params);
         bool ok = host.figures() && host.figures()->outcome.ok;
         status = !ok                      ? cli_exit_failed

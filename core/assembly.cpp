@@ -1,8 +1,11 @@
 // Assembly of P and F, row by row: the top strip, the bottom strip, then the bare top
-// and bottom faces. Every entry depends only on its two cells, h and epsilon_r.
+// and bottom faces. Every entry depends only on its two cells, h and epsilon_r, so the
+// rows are filled on all cores at once.
 #include "assembly.h"
 
 #include "kernels.h"
+#include "progress.h"
+#include "worker_pool.h"
 
 #include <cstdint>
 
@@ -90,30 +93,37 @@ void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
     double top_diagonal = (eps + 1) * 3.141592653589793 / (1 - eps);
     double bottom_diagonal = (eps + 1) * -3.141592653589793 / (1 - eps);
 
-    for (std::int32_t i = top_strip.begin; i < top_strip.end; ++i) {
+    // One row of P and F; rows are independent of each other.
+    auto fill_row = [&](std::int32_t i) {
         a.f_at(i, i) = own_share;
-        a.same_face(i, top_strip);
-        a.same_face(i, top_face);
-        a.opposite_face(i, bottom_strip);
-        a.opposite_face(i, bottom_face);
-    }
-    for (std::int32_t i = bottom_strip.begin; i < bottom_strip.end; ++i) {
-        a.f_at(i, i) = own_share;
-        a.opposite_face(i, top_strip);
-        a.opposite_face(i, top_face);
-        a.same_face(i, bottom_strip);
-        a.same_face(i, bottom_face);
-    }
-    for (std::int32_t i = top_face.begin; i < top_face.end; ++i) {
-        a.f_at(i, i) = own_share;
-        a.p_at(i, i) = top_diagonal;
-        a.top_face_flux(i, bottom_strip);
-        a.top_face_flux(i, bottom_face);
-    }
-    for (std::int32_t i = bottom_face.begin; i < bottom_face.end; ++i) {
-        a.f_at(i, i) = own_share;
-        a.bottom_face_flux(i, top_strip);
-        a.bottom_face_flux(i, top_face);
-        a.p_at(i, i) = bottom_diagonal;
-    }
+        if (i < top_strip.end) {
+            a.same_face(i, top_strip);
+            a.same_face(i, top_face);
+            a.opposite_face(i, bottom_strip);
+            a.opposite_face(i, bottom_face);
+        } else if (i < bottom_strip.end) {
+            a.opposite_face(i, top_strip);
+            a.opposite_face(i, top_face);
+            a.same_face(i, bottom_strip);
+            a.same_face(i, bottom_face);
+        } else if (i < top_face.end) {
+            a.p_at(i, i) = top_diagonal;
+            a.top_face_flux(i, bottom_strip);
+            a.top_face_flux(i, bottom_face);
+        } else {
+            a.bottom_face_flux(i, top_strip);
+            a.bottom_face_flux(i, top_face);
+            a.p_at(i, i) = bottom_diagonal;
+        }
+    };
+    // The strip rows cost a hundred logarithms an entry and the face rows a hundred
+    // divisions, so the rows are dealt out in turn rather than in halves.
+    std::int32_t n = mesh->cell_count;
+    long long work = 100LL * n * n;
+    run_workers(worker_count(work), [&](int index, int count, const std::function<void()> &) {
+        for (std::int32_t i = index; i < n; i += count) {
+            fill_row(i);
+            if (index == 0) progress_report(progress_phase::fill, double(i + 1) / n);
+        }
+    });
 }

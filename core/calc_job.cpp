@@ -1,6 +1,8 @@
 // The steps of one calculation, in the order the result list shows them.
 #include "calc_job.h"
 
+#include "vector_state.h"
+
 namespace {
 
 // Formats one int or double into the shared buffer and appends it as a line.
@@ -27,6 +29,7 @@ void solve_and_report(calc_host *host, calc_outcome &outcome) {
 } // namespace
 
 int calc_thread(calc_host *host, calc_params *params) {
+    clear_vector_upper_state();
     host->set_calculate_enabled(false);
     calc_outcome outcome{};
 

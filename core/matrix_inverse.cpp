@@ -12,6 +12,7 @@
 
 #include "alloc.h"
 #include "params.h"
+#include "progress.h"
 #include "worker_pool.h"
 
 #include <algorithm>
@@ -146,7 +147,10 @@ int md_inverse_direct(md_t *m) {
                     first_sums(e.a, n, lo, hi, e.sums);
                     for (std::size_t k = 0; k < n; ++k) {
                         sync();
-                        if (index == 0) e.choose_pivot(k);
+                        if (index == 0) {
+                            e.choose_pivot(k);
+                            progress_report(progress_phase::invert, double(k) / double(n));
+                        }
                         sync();
                         e.sweep(k, lo, hi);
                     }

@@ -1,6 +1,8 @@
 // Helper threads for the matrix toolkit and the assembly.
 #include "worker_pool.h"
 
+#include "vector_state.h"
+
 #include <algorithm>
 #include <barrier>
 #include <exception>
@@ -28,6 +30,7 @@ void run_workers(int count,
     for (int i = 1; i < count; ++i) {
         try {
             helpers.emplace_back([&, i] {
+                clear_vector_upper_state();
                 go.wait();
                 job(i, started, sync);
             });
@@ -38,6 +41,7 @@ void run_workers(int count,
     started = int(helpers.size()) + 1;
     meeting.emplace(started);
     go.count_down();
+    clear_vector_upper_state();
     job(0, started, sync);
     for (std::thread &helper : helpers)
         helper.join();

@@ -6,6 +6,7 @@
 #include "dialog_units.h"
 #include "main_window.h"
 #include "plot_window.h"
+#include "progress.h"
 #include "qt_layer.h"
 #include "read_inputs.h"
 
@@ -59,7 +60,10 @@ class gui_test : public QObject {
     }
 
   private slots:
-    void initTestCase() { sinks_bind(append_line, append_line); }
+    void initTestCase() {
+        sinks_bind(append_line, append_line);
+        progress_bind(show_progress);
+    }
 
     void init() {
         window = std::make_unique<main_window>(blank_bitmap());
@@ -188,6 +192,20 @@ class gui_test : public QObject {
         plot->close();
         wait_until_idle();
         QVERIFY(open_plot_window() == nullptr);
+    }
+
+    // A calculation of more than a second shows its progress in the caption only.
+    void long_calculation_shows_progress_in_the_caption() {
+        window->plot_box()->setChecked(false);
+        set_field(control_mesh_step, "0.015");
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().endsWith('%'), 20000);
+        QVERIFY(window->windowTitle().startsWith("Orvanta Calculator - "));
+        wait_until_idle();
+        QCOMPARE(window->windowTitle(), QString("Orvanta Calculator"));
+        QCOMPARE(list_lines(*window).last(), QString("Z0 = 50.826197 Ohm"));
+        QCOMPARE(list_lines(*window).filter("%").size(), 0);
+        QCOMPARE(window->result_list()->count(), 9);
     }
 
     // A focused plot box does not count as checked, as in the platform's own state query.

@@ -1,6 +1,7 @@
 // Start-up and shut-down of the desktop program.
 #include "desktop_app.h"
 
+#include "../core/progress.h"
 #include "main_window.h"
 
 #include <QMessageBox>
@@ -16,6 +17,7 @@ int desktop_run(QApplication &app, const QString &bitmap_path,
     // The resources live in a static library; they are registered explicitly.
     Q_INIT_RESOURCE(orvanta);
     sinks_bind(append_line, append_line);
+    progress_bind(show_progress);
     QPixmap bitmap(bitmap_path);
     if (bitmap.isNull()) {
         QMessageBox::critical(nullptr, QStringLiteral("Error"),

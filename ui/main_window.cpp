@@ -9,6 +9,7 @@
 #include "tab_stop_delegate.h"
 #include "worker_host.h"
 
+#include "../core/progress.h"
 #include "qt_layer.h"
 
 #include <QApplication>
@@ -19,6 +20,7 @@
 #include <QValidator>
 
 #include <atomic>
+#include <chrono>
 #include <system_error>
 #include <thread>
 
@@ -39,6 +41,42 @@ class upper_case_validator : public QValidator {
 
 } // namespace
 
+namespace {
+
+const QString caption = QStringLiteral("Orvanta Calculator");
+
+// When the running calculation started; progress shows in the caption after a second.
+std::atomic<std::int64_t> calculation_started_ms{0};
+std::atomic<int> last_progress{-1};
+
+std::int64_t now_ms() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+void show_progress(progress_phase phase, double fraction) {
+    main_window *window = the_main_window.load();
+    if (!window || now_ms() - calculation_started_ms.load() < 1000) return;
+    int percent = int(fraction * 100);
+    int key = (phase == progress_phase::fill ? 0 : 1000) + percent;
+    if (last_progress.exchange(key) == key) return;
+    QString title =
+        QStringLiteral("%1 - %2 %3%")
+            .arg(caption, phase == progress_phase::fill ? QStringLiteral("Filling matrix")
+                                                        : QStringLiteral("Inverting matrix"))
+            .arg(percent);
+    // Posted, never waited for: the calculation does not slow down for the window.
+    QMetaObject::invokeMethod(
+        window, [window, title] { window->setWindowTitle(title); }, Qt::QueuedConnection);
+}
+
+void main_window::calculation_ended() {
+    setWindowTitle(caption);
+    calculate_->setEnabled(true);
+}
+
 void append_line(const wchar_t *text) {
     main_window *window = the_main_window.load();
     if (!window) return;
@@ -47,7 +85,7 @@ void append_line(const wchar_t *text) {
 }
 
 main_window::main_window(const QPixmap &geometry_bitmap) {
-    setWindowTitle(QStringLiteral("Orvanta Calculator"));
+    setWindowTitle(caption);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(QIcon(QStringLiteral(":/orvanta/icon.png")));
@@ -213,6 +251,8 @@ void main_window::calculate() {
     // Disabled before the worker exists, so that a second press cannot start a second
     // calculation; the job enables it again as its last action.
     calculate_->setEnabled(false);
+    calculation_started_ms = now_ms();
+    last_progress = -1;
     try {
         std::thread([this] {
             worker_host host(*this);

@@ -27,6 +27,9 @@ class main_window : public QWidget {
     void add_result_line(const QString &text);
     void clear_results();
 
+    // The end of a calculation: the plain caption back and Calculate enabled.
+    void calculation_ended();
+
     // The text of an input field by its control id (1001 to 1007).
     QString field_text(int control) const;
 
@@ -59,3 +62,9 @@ class main_window : public QWidget {
 // is a synchronous request to the user-interface thread. Lines sent while no main
 // window exists are dropped.
 void append_line(const wchar_t *text);
+
+// The progress sink of the desktop program: after a calculation has run for a second,
+// the caption shows the phase and its fraction done. Posted from the worker, never
+// waited for.
+enum class progress_phase;
+void show_progress(progress_phase phase, double fraction);

@@ -7,8 +7,13 @@
 #include <semaphore>
 
 void worker_host::set_calculate_enabled(bool enabled) {
-    run_on_ui_thread(&window_,
-                     [this, enabled] { window_.calculate_button()->setEnabled(enabled); });
+    run_on_ui_thread(&window_, [this, enabled] {
+        if (enabled) {
+            window_.calculation_ended();
+        } else {
+            window_.calculate_button()->setEnabled(false);
+        }
+    });
 }
 
 void worker_host::append_line(const wchar_t *text) {

@@ -1,0 +1,20 @@
+// Progress of a long calculation on a terminal: one line on standard error, rewritten in
+// place, never mixed into the result lines on standard output, and only once the
+// calculation has taken more than a second.
+#pragma once
+
+#include <cstdio>
+
+// While alive, shows the core's progress on stream if it is a terminal; erases the line
+// when it ends.
+class terminal_progress {
+  public:
+    explicit terminal_progress(std::FILE *stream);
+    ~terminal_progress();
+    terminal_progress(const terminal_progress &) = delete;
+    terminal_progress &operator=(const terminal_progress &) = delete;
+
+    // Erases the progress line, if one is shown, so that a result line printed to the
+    // same terminal starts on a clean line; the next report draws it again.
+    static void erase();
+};
