@@ -7,7 +7,7 @@ PACKAGES := cmake make g++ libgtest-dev qt6-base-dev fonts-dejavu-core
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test run clean
+.PHONY: deps build test bench run clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -30,6 +30,10 @@ test: build
 run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/orvanta; \
 	else echo "No display: the start values' calculation on the command line."; $(BUILD_DIR)/orvanta-cli; fi
+
+# The solver's phases and memory, fast against the reference loops.
+bench: build
+	$(BUILD_DIR)/bench/orvanta_bench
 
 clean:
 	rm -rf $(BUILD_DIR)

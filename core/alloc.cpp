@@ -4,12 +4,15 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <malloc.h>
 
 namespace {
 
 std::atomic<long> fail_at{0};
 std::atomic<long> calls{0};
 std::atomic<long> live{0};
+std::atomic<std::size_t> bytes_in_use{0};
+std::atomic<std::size_t> bytes_peak{0};
 
 // Small requests cannot exhaust the machine; reading /proc/meminfo is kept for the few
 // blocks whose size grows with the mesh.
@@ -42,13 +45,19 @@ void *core_alloc(std::size_t bytes) {
     if (failing > 0 && call == failing) return nullptr;
     if (!core_memory_fits(bytes)) return nullptr;
     void *block = std::malloc(bytes == 0 ? 1 : bytes);
-    if (block) ++live;
+    if (!block) return nullptr;
+    ++live;
+    std::size_t in_use = bytes_in_use += malloc_usable_size(block);
+    std::size_t peak = bytes_peak.load();
+    while (in_use > peak && !bytes_peak.compare_exchange_weak(peak, in_use)) {
+    }
     return block;
 }
 
 void core_release(void *block) {
     if (!block) return;
     --live;
+    bytes_in_use -= malloc_usable_size(block);
     std::free(block);
 }
 
@@ -63,4 +72,12 @@ long core_alloc_calls() {
 
 long core_alloc_live() {
     return live;
+}
+
+std::size_t core_alloc_peak_bytes() {
+    return bytes_peak;
+}
+
+void core_alloc_reset_peak() {
+    bytes_peak = bytes_in_use.load();
 }

@@ -26,3 +26,8 @@ long core_alloc_calls();
 
 // The number of blocks handed out and not yet released.
 long core_alloc_live();
+
+// The largest number of bytes held in core blocks at once since the last reset, and the
+// reset, which starts the count from what is held now. For measurements.
+std::size_t core_alloc_peak_bytes();
+void core_alloc_reset_peak();

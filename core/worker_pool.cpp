@@ -4,6 +4,7 @@
 #include "vector_state.h"
 
 #include <algorithm>
+#include <atomic>
 #include <barrier>
 #include <exception>
 #include <latch>
@@ -11,11 +12,22 @@
 #include <thread>
 #include <vector>
 
+namespace {
+
+std::atomic<int> thread_limit{0};
+
+} // namespace
+
+void worker_pool_limit(int max_threads) {
+    thread_limit = std::max(max_threads, 0);
+}
+
 int worker_count(long long work) {
     // Below about a million element operations one thread finishes first.
     if (work < (1LL << 20)) return 1;
-    unsigned cores = std::thread::hardware_concurrency();
-    return int(std::clamp(cores, 1u, 16u));
+    int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
+    int limit = thread_limit.load();
+    return limit > 0 ? std::min(cores, limit) : cores;
 }
 
 void run_workers(int count,

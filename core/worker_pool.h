@@ -8,6 +8,9 @@
 // work, one thread for small work, where starting threads would cost more than it saves.
 int worker_count(long long work);
 
+// Caps worker_count at max_threads (0: all cores), for measurements. Cannot fail.
+void worker_pool_limit(int max_threads);
+
 // Calls job(index, count, sync) on count threads at once (index 0 on the caller) and
 // returns when all have returned; sync() waits until every thread has reached it. When
 // a helper thread cannot be started the job runs on fewer threads. Cannot fail.

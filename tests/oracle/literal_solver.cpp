@@ -6,6 +6,7 @@
 #include "literal_matrix.h"
 #include "matrix.h"
 
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -44,7 +45,12 @@ double top_charge(const mesh_t &mesh, matrix &f) {
 
 } // namespace
 
-literal_solution literal_solve(const mesh_t &mesh) {
+literal_solution literal_solve(const mesh_t &mesh, literal_phase_times *times) {
+    using clock = std::chrono::steady_clock;
+    auto t0 = clock::now();
+    auto seconds_since = [](clock::time_point t) {
+        return std::chrono::duration<double>(clock::now() - t).count();
+    };
     int n = mesh.cell_count, s = mesh.dielectric_begin;
     matrix p(n, n), f(n, n), r(s, s), identity(s, s), y0(s, s), y(n, n);
     assemble_system(&mesh, p.m, f.m);
@@ -53,8 +59,14 @@ literal_solution literal_solve(const mesh_t &mesh) {
         for (int j = 0; j < s; ++j)
             r.at(i, j) = p.at(i, j);
     }
+    double fill = seconds_since(t0);
+    auto t1 = clock::now();
     literal_md_inverse(r.m);
+    double invert_strips = seconds_since(t1);
+    auto t2 = clock::now();
     literal_md_inverse(p.m);
+    double invert_system = seconds_since(t2);
+    auto t3 = clock::now();
     literal_md_mul(identity.m, r.m, y0.m);
     literal_md_mul(f.m, p.m, y.m);
     double vt0, vb0, vt, vb;
@@ -73,6 +85,7 @@ literal_solution literal_solve(const mesh_t &mesh) {
     literal_md_mul(p.m, v.m, sigma.m);
     literal_md_mul(identity.m, sigma0.m, f0.m);
     literal_md_mul(f.m, sigma.m, fs.m);
+    if (times) *times = {fill, invert_strips, invert_system, seconds_since(t3)};
     double c0 = top_charge(mesh, f0) / (vt0 - vb0);
     double c = top_charge(mesh, fs) / (vt - vb);
     return {

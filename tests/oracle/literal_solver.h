@@ -11,4 +11,9 @@ struct literal_solution {
     std::vector<double> vacuum_free, vacuum_total, slab_free, slab_total;
 };
 
-literal_solution literal_solve(const mesh_t &mesh);
+// Seconds spent in each phase, for the benchmark.
+struct literal_phase_times {
+    double fill, invert_strips, invert_system, extract;
+};
+
+literal_solution literal_solve(const mesh_t &mesh, literal_phase_times *times = nullptr);
