@@ -92,13 +92,10 @@ double md_get(const md_t *m, std::int32_t r, std::int32_t c) {
     return row(m, r)[c];
 }
 
-md_t *md_mul_leading(const md_t *a, const md_t *b, std::int32_t rows, std::int32_t cols) {
-    md_t *r = md_new(rows, cols);
-    if (!r) {
-        error_sink(L"md_mul(): not enough memory!");
-        return nullptr;
-    }
+void md_mul_rows(const md_t *a, const md_t *b, std::int32_t first_row, std::int32_t rows,
+                 std::int32_t cols, double *out) {
     std::size_t inner = std::size_t(a->cols);
+    std::size_t width = std::size_t(cols);
     long long work = static_cast<long long>(rows) * cols * static_cast<long long>(inner);
     // Each result row accumulates its whole row at once, term m after term m - 1, so
     // every element is still the sum from +0.0 in increasing m; the rows are shared out
@@ -109,22 +106,25 @@ md_t *md_mul_leading(const md_t *a, const md_t *b, std::int32_t rows, std::int32
         for (std::size_t i = lo; i < hi; i += 4) {
             std::size_t block = std::min<std::size_t>(4, hi - i);
             for (std::size_t q = 0; q < block; ++q) {
-                double *r_row = row(r, std::int32_t(i + q));
-                for (std::int32_t j = 0; j < cols; ++j)
-                    r_row[j] = +0.0;
+                std::fill_n(out + (i + q) * width, width, +0.0);
             }
             for (std::size_t m = 0; m < inner; ++m) {
                 const double *b_row = row(b, std::int32_t(m));
                 for (std::size_t q = 0; q < block; ++q) {
-                    accumulate_product(row(r, std::int32_t(i + q)), row(a, std::int32_t(i + q))[m],
-                                       b_row, std::size_t(cols));
+                    double factor = row(a, first_row + std::int32_t(i + q))[m];
+                    accumulate_product(out + (i + q) * width, factor, b_row, width);
                 }
             }
         }
     });
-    return r;
 }
 
 md_t *md_mul(const md_t *a, const md_t *b) {
-    return md_mul_leading(a, b, a->rows, b->cols);
+    md_t *r = md_new(a->rows, b->cols);
+    if (!r) {
+        error_sink(L"md_mul(): not enough memory!");
+        return nullptr;
+    }
+    md_mul_rows(a, b, 0, a->rows, b->cols, r->data);
+    return r;
 }

@@ -43,9 +43,10 @@ double md_get(const md_t *m, std::int32_t row, std::int32_t col);
 // rounded before it is added. cols(a) must equal rows(b).
 md_t *md_mul(const md_t *a, const md_t *b);
 
-// The leading rows x cols block of a * b (rows <= rows(a), cols <= cols(b)), each element
-// summed exactly as md_mul sums it, as a new matrix or null as md_mul.
-md_t *md_mul_leading(const md_t *a, const md_t *b, std::int32_t rows, std::int32_t cols);
+// Rows [first_row, first_row + rows) of a * b, their first cols columns, into out (row
+// after row, cols apart), each element summed exactly as md_mul sums it. Cannot fail.
+void md_mul_rows(const md_t *a, const md_t *b, std::int32_t first_row, std::int32_t rows,
+                 std::int32_t cols, double *out);
 
 // Replaces the square matrix m by its inverse. Returns 0, or -1 after reporting through
 // the error sink when the pivot list cannot be had (m is then unchanged). A singular

@@ -6,6 +6,7 @@
 #include "assembly.h"
 #include "params.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -23,12 +24,16 @@ double solve_failed() {
 }
 
 // The largest working set of one call: the inverted P and F (N x N each) with the
-// inverted strip block R, the identity and the strip block of F * P (S x S each).
+// inverted strip block R (S x S). The products that the voltages read are formed a few
+// rows at a time, and the vacuum problem's identity is never stored.
 std::size_t peak_bytes(std::int32_t n, std::int32_t s) {
     std::size_t nn = std::size_t(n) * std::size_t(n);
     std::size_t ss = std::size_t(s) * std::size_t(s);
-    return (2 * nn + 3 * ss) * sizeof(double);
+    return (2 * nn + ss) * sizeof(double);
 }
+
+// Rows of F * P formed at once for the voltage sums.
+constexpr std::int32_t rows_per_block = 16;
 
 double element(const md_t *m, std::int32_t i, std::int32_t j) {
     return m->data[std::size_t(i) * std::size_t(m->cols) + std::size_t(j)];
@@ -42,15 +47,59 @@ struct strip_voltages {
 // The sum of a_j * Y[j][k] over the strip rows j is half the free charge that a unit
 // voltage on cell k puts on the strips. Giving the top strip the bottom strip's sum and
 // the bottom strip minus the top strip's sum makes the strips' net free charge zero.
-strip_voltages neutral_voltages(const mesh_t *mesh, const md_t *y) {
+// The rows must come in increasing j; y_row holds Y[j][0 .. S).
+void add_voltage_row(strip_voltages &v, const mesh_t *mesh, std::int32_t j, const double *y_row) {
+    double a = mesh->cells[j].half_width;
+    for (std::int32_t k = mesh->strip1_begin; k < mesh->strip2_begin; ++k) {
+        v.bottom = v.bottom - a * y_row[k];
+    }
+    for (std::int32_t k = mesh->strip2_begin; k < mesh->dielectric_begin; ++k) {
+        v.top = v.top + a * y_row[k];
+    }
+}
+
+bool column_is_finite(const md_t *x, std::int32_t k) {
+    for (std::int32_t m = 0; m < x->rows; ++m) {
+        if (!std::isfinite(element(x, m, k))) return false;
+    }
+    return true;
+}
+
+// Element (j, k) of I * x exactly as the product sums it from +0.0 over m: with a
+// finite column every term but x[j][k] is a zero, which leaves x[j][k] except that
+// -0.0 becomes +0.0, as adding +0.0 does; a column with an infinity or a NaN (0 times
+// infinity is NaN) takes the sum itself.
+double identity_product(const md_t *x, std::int32_t j, std::int32_t k, bool finite_column) {
+    if (finite_column) return element(x, j, k) + 0.0;
+    double s = +0.0;
+    for (std::int32_t m = 0; m < x->rows; ++m)
+        s = s + (m == j ? 1.0 : 0.0) * element(x, m, k);
+    return s;
+}
+
+// The vacuum voltages from Y0 = I_S * R, one row at a time, flags holding S doubles.
+strip_voltages vacuum_voltages(const mesh_t *mesh, const md_t *r, double *row, double *flags) {
+    std::int32_t s = mesh->dielectric_begin;
+    for (std::int32_t k = 0; k < s; ++k)
+        flags[k] = column_is_finite(r, k) ? 1.0 : 0.0;
     strip_voltages v{0.0, 0.0};
-    for (std::int32_t j = 0; j < mesh->dielectric_begin; ++j) {
-        double a = mesh->cells[j].half_width;
-        for (std::int32_t k = mesh->strip1_begin; k < mesh->strip2_begin; ++k) {
-            v.bottom = v.bottom - a * element(y, j, k);
-        }
-        for (std::int32_t k = mesh->strip2_begin; k < mesh->dielectric_begin; ++k) {
-            v.top = v.top + a * element(y, j, k);
+    for (std::int32_t j = 0; j < s; ++j) {
+        for (std::int32_t k = 0; k < s; ++k)
+            row[k] = identity_product(r, j, k, flags[k] != 0.0);
+        add_voltage_row(v, mesh, j, row);
+    }
+    return v;
+}
+
+// The slab voltages from the strip block of Y = F * P, rows_per_block rows at a time.
+strip_voltages slab_voltages(const mesh_t *mesh, const md_t *f, const md_t *p, double *rows) {
+    std::int32_t s = mesh->dielectric_begin;
+    strip_voltages v{0.0, 0.0};
+    for (std::int32_t j0 = 0; j0 < s; j0 += rows_per_block) {
+        std::int32_t count = std::min(rows_per_block, s - j0);
+        md_mul_rows(f, p, j0, count, s, rows);
+        for (std::int32_t q = 0; q < count; ++q) {
+            add_voltage_row(v, mesh, j0 + q, rows + std::size_t(q) * std::size_t(s));
         }
     }
     return v;
@@ -117,24 +166,22 @@ double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *
         for (std::int32_t j = 0; j < s; ++j)
             r->data[std::size_t(i) * s + j] = element(p.get(), i, j);
     }
-    // In vacuum free and total charge coincide: the free-charge matrix is the identity.
-    md_ptr identity(md_new_identity(s));
-    if (!identity) return solve_failed();
-
     info_sink(L"Inverting matrix");
     if (md_inverse_direct(r.get()) != 0 || md_inverse_direct(p.get()) != 0) return solve_failed();
     info_sink(L"Extracting the result");
 
-    md_ptr y0(md_mul(identity.get(), r.get()));
-    if (!y0) return solve_failed();
-    strip_voltages vacuum = neutral_voltages(mesh, y0.get());
-    y0.reset();
-
-    // The voltages read only the strip rows and strip columns of F * P.
-    md_ptr y(md_mul_leading(f.get(), p.get(), s, s));
-    if (!y) return solve_failed();
-    strip_voltages slab = neutral_voltages(mesh, y.get());
-    y.reset();
+    // Room for the rows of the two products the voltages read: those of I_S * R (in
+    // vacuum free and total charge coincide, so the free-charge matrix is the identity)
+    // and the strip rows and columns of F * P.
+    md_ptr rows(md_new(rows_per_block + 1, s));
+    if (!rows) {
+        error_sink(L"md_mul(): not enough memory!");
+        return solve_failed();
+    }
+    double *flags = rows->data + std::size_t(rows_per_block) * std::size_t(s);
+    strip_voltages vacuum = vacuum_voltages(mesh, r.get(), rows->data, flags);
+    strip_voltages slab = slab_voltages(mesh, f.get(), p.get(), rows->data);
+    rows.reset();
 
     md_ptr v0(md_new(s, 1));
     md_ptr v(md_new(n, 1));
@@ -148,8 +195,16 @@ double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *
     if (!sigma0) return solve_failed();
     md_ptr sigma(md_mul(p.get(), v.get()));
     if (!sigma) return solve_failed();
-    md_ptr f0(md_mul(identity.get(), sigma0.get()));
-    if (!f0) return solve_failed();
+    // f0 = I_S * sigma0, with the product's own failure lines.
+    md_ptr f0(md_new(s, 1));
+    if (!f0) {
+        error_sink(L"md_mul(): not enough memory!");
+        return solve_failed();
+    }
+    bool finite_sigma0 = column_is_finite(sigma0.get(), 0);
+    for (std::int32_t j = 0; j < s; ++j) {
+        f0->data[j] = identity_product(sigma0.get(), j, 0, finite_sigma0);
+    }
     md_ptr f_slab(md_mul(f.get(), sigma.get()));
     if (!f_slab) return solve_failed();
 
@@ -157,7 +212,6 @@ double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *
     double q = top_strip_charge(mesh, f_slab.get());
     r.reset();
     p.reset();
-    identity.reset();
     f.reset();
     v0.reset();
     v.reset();

@@ -153,22 +153,26 @@ TEST_F(calc_job_test, every_allocation_failure_ends_cleanly) {
     };
     std::vector<std::vector<std::wstring>> expected(
         2, {L"Create configuration failed", L"mesh_new(): not enough memory"});
+    const std::vector<std::wstring> product_failed = {no_memory, L"md_mul(): not enough memory!",
+                                                      failed};
+    // P and F, then R.
     for (int k = 3; k <= 6; ++k)
         expected.push_back(after_mesh({no_memory, L"Could not create matrix", failed}));
     for (int k = 7; k <= 8; ++k)
         expected.push_back(after_mesh({no_memory, L"Failed to create matrix", failed}));
-    for (int k = 9; k <= 10; ++k)
-        expected.push_back(after_mesh({no_memory, failed}));
-    for (int k = 11; k <= 12; ++k) {
+    // The two pivot lists.
+    for (int k = 9; k <= 10; ++k) {
         expected.push_back(
             after_mesh({L"Inverting matrix", L"md_inverse_direct(): not enough memory", failed}));
     }
+    // The rows of the products the voltages read, then V0 and V.
+    for (int k = 11; k <= 12; ++k)
+        expected.push_back(extracting(product_failed));
     for (int k = 13; k <= 16; ++k)
-        expected.push_back(extracting({no_memory, L"md_mul(): not enough memory!", failed}));
-    for (int k = 17; k <= 20; ++k)
         expected.push_back(extracting({no_memory, L"Failed to create matrix", failed}));
-    for (int k = 21; k <= 28; ++k)
-        expected.push_back(extracting({no_memory, L"md_mul(): not enough memory!", failed}));
+    // sigma0, sigma, f0 and f.
+    for (int k = 17; k <= 24; ++k)
+        expected.push_back(extracting(product_failed));
 
     for (std::size_t k = 1; k <= expected.size(); ++k) {
         recording_host host;
