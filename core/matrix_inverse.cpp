@@ -60,12 +60,24 @@ update_and_sum(double *col, const double *mult, double pivot, std::size_t lo, st
     }
 }
 
+// Steps whose updates of the columns left of their block wait and are applied together.
+constexpr std::size_t block_steps = 8;
+
+// Columns taken together when a block's updates are applied, so that they stay in cache
+// while every step of the block passes over them.
+constexpr std::size_t panel_columns = 16;
+
 struct elimination {
     double *a; // transposed: element (i, c) of the matrix is a[c * n + i]
     std::size_t n;
     std::int32_t *piv;
-    double *sums; // the next pivot search's row sums, rows k .. n - 1
+    double *sums;        // the next pivot search's row sums, rows k .. n - 1
+    double *multipliers; // column k of each step of the block, before its scaling
+    double *reciprocals; // g of each step of the block
     double g = 0;
+    // The columns left of block_begin take no part in pivot choices: the steps of the
+    // current block reach them only when the block ends.
+    std::size_t block_begin = 0;
 
     double *column(std::size_t c) const { return a + c * n; }
 
@@ -73,11 +85,12 @@ struct elimination {
     // rows of column k scaled by g.
     void sweep(std::size_t k, std::size_t lo, std::size_t hi) const {
         const double *mult = column(k);
+        std::copy(mult + lo, mult + hi, multipliers + (k - block_begin) * n + lo);
         std::size_t above_end = std::min(hi, k);
         std::size_t below = std::max(lo, k + 1);
         for (std::size_t i = below; i < hi; ++i)
             sums[i] = +0.0;
-        for (std::size_t c = 0; c < n; ++c) {
+        for (std::size_t c = block_begin; c < n; ++c) {
             if (c == k) continue;
             double *col = column(c);
             double pivot = col[k];
@@ -113,14 +126,37 @@ struct elimination {
         }
         std::size_t p = std::size_t(piv[k]);
         if (p != k) {
-            for (std::size_t c = 0; c < n; ++c)
+            for (std::size_t c = block_begin; c < n; ++c)
                 std::swap(column(c)[k], column(c)[p]);
         }
         g = 1.0 / v;
+        reciprocals[k - block_begin] = g;
         double minus_g = -g;
-        for (std::size_t c = 0; c < n; ++c)
+        for (std::size_t c = block_begin; c < n; ++c)
             column(c)[k] = column(c)[k] * minus_g;
         column(k)[k] = g;
+    }
+
+    // The waiting steps [block_begin, block_end) applied to the columns [first, last)
+    // left of the block, each column receiving them in step order exactly as the
+    // elimination would have: interchange, pivot row scaled by -g, update of the rest.
+    void catch_up(std::size_t block_end, std::size_t first, std::size_t last) const {
+        for (std::size_t c0 = first; c0 < last; c0 += panel_columns) {
+            std::size_t c1 = std::min(c0 + panel_columns, last);
+            for (std::size_t k = block_begin; k < block_end; ++k) {
+                const double *mult = multipliers + (k - block_begin) * n;
+                double minus_g = -reciprocals[k - block_begin];
+                std::size_t p = std::size_t(piv[k]);
+                for (std::size_t c = c0; c < c1; ++c) {
+                    double *col = column(c);
+                    if (p != k) std::swap(col[k], col[p]);
+                    double pivot = col[k] * minus_g;
+                    col[k] = pivot;
+                    update(col, mult, pivot, 0, k);
+                    update(col, mult, pivot, k + 1, n);
+                }
+            }
+        }
     }
 };
 
@@ -128,14 +164,17 @@ struct elimination {
 
 int md_inverse_direct(md_t *m) {
     std::size_t n = std::size_t(m->rows);
-    // One block holds the pivot list and the row sums of the pivot search.
-    void *work = core_alloc(n * (sizeof(double) + sizeof(std::int32_t)));
+    // One block holds the row sums, the multipliers and reciprocals of a block of steps
+    // and the pivot list.
+    std::size_t doubles = n + block_steps * n + block_steps;
+    void *work = core_alloc(doubles * sizeof(double) + n * sizeof(std::int32_t));
     if (!work) {
         error_sink(L"md_inverse_direct(): not enough memory");
         return -1;
     }
-    elimination e{m->data, n, reinterpret_cast<std::int32_t *>(static_cast<double *>(work) + n),
-                  static_cast<double *>(work)};
+    double *scratch = static_cast<double *>(work);
+    elimination e{m->data, n,           reinterpret_cast<std::int32_t *>(scratch + doubles),
+                  scratch, scratch + n, scratch + n + block_steps * n};
     transpose_square(e.a, n);
 
     // Each step meets at two barriers; below an order of about 500 the meetings cost
@@ -154,6 +193,16 @@ int md_inverse_direct(md_t *m) {
                         }
                         sync();
                         e.sweep(k, lo, hi);
+                        std::size_t block_end = k + 1;
+                        if (block_end - e.block_begin < block_steps && block_end < n) continue;
+                        // The block is complete: its steps reach the columns left of it,
+                        // shared out among the threads by columns.
+                        sync();
+                        std::size_t left = e.block_begin;
+                        e.catch_up(block_end, left * std::size_t(index) / std::size_t(count),
+                                   left * std::size_t(index + 1) / std::size_t(count));
+                        sync();
+                        if (index == 0) e.block_begin = block_end;
                     }
                 });
 
