@@ -7,7 +7,10 @@
 // matrix is transposed in place so that a column of the elimination is contiguous:
 // one sweep per step then updates each column for all rows at once (SIMD across rows)
 // and, fused with it, adds the new magnitudes into the next step's row sums, each row's
-// sum still taken in increasing column order. The rows are split among the cores.
+// sum still taken in increasing column order. The rows are split among the cores. The
+// columns left of the current block of steps no longer take part in pivot choices:
+// their updates wait until the block ends and are then applied a panel of columns at a
+// time, each element still receiving its updates in step order.
 #include "matrix.h"
 
 #include "alloc.h"
