@@ -69,9 +69,8 @@ int main(int argc, char **argv) {
             parse_number(text.data(), &mesh_step);
             mesh_step = mesh_step * 0.001;
         }
-        std::unique_ptr<mesh_t, void (*)(mesh_t *)> mesh(
-            mesh_new(0.0024000000000000002, 0.01, 0, 0.002, 0.00079000000000000012, 2.2, mesh_step),
-            mesh_free);
+        mesh_ptr mesh(mesh_new(0.0024000000000000002, 0.01, 0, 0.002, 0.00079000000000000012, 2.2,
+                               mesh_step));
         int n = mesh->cell_count, s = mesh->dielectric_begin;
         double unit = 8.0 * n * n;
 

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 // Element (i, j) is data[i * cols + j]. The record and the element array are separate
 // blocks, both owned by whoever holds the record; rows * cols never exceeds 2^31 - 1.
@@ -52,3 +53,10 @@ void md_mul_rows(const md_t *a, const md_t *b, std::int32_t first_row, std::int3
 // the error sink when the pivot list cannot be had (m is then unchanged). A singular
 // matrix is no failure here: it comes back with infinite or NaN entries.
 int md_inverse_direct(md_t *m);
+
+struct md_deleter {
+    void operator()(md_t *m) const { md_free(m); }
+};
+
+// A matrix owned by its scope, released with md_free on every path out of it.
+using md_ptr = std::unique_ptr<md_t, md_deleter>;

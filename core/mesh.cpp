@@ -58,10 +58,6 @@ std::int32_t mesh_capacity(double slab_width, double step) {
     return static_cast<std::int32_t>(bound);
 }
 
-struct mesh_deleter {
-    void operator()(mesh_t *mesh) const { mesh_free(mesh); }
-};
-
 } // namespace
 
 double mesh_effective_step(double w1, double w2, double h, double mesh_step) {
@@ -93,7 +89,7 @@ mesh_t *mesh_new(double w1, double w2, double d, double p, double h, double epsi
     double step = mesh_effective_step(w1, w2, h, mesh_step);
     double e = step * 0.5;
 
-    std::unique_ptr<mesh_t, mesh_deleter> mesh;
+    mesh_ptr mesh;
     auto fail = [&mesh]() -> mesh_t * {
         error_sink(L"Create configuration failed");
         mesh.reset();

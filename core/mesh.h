@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 // One boundary element, covering [center - half_width, center + half_width] (metres).
 struct cell_t {
@@ -40,3 +41,10 @@ mesh_t *mesh_new(double w1, double w2, double d, double p, double h, double epsi
 
 // Releases the cells and the record. Null is accepted. Cannot fail.
 void mesh_free(mesh_t *mesh);
+
+struct mesh_deleter {
+    void operator()(mesh_t *mesh) const { mesh_free(mesh); }
+};
+
+// A mesh owned by its scope, released with mesh_free on every path out of it.
+using mesh_ptr = std::unique_ptr<mesh_t, mesh_deleter>;

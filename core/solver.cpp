@@ -13,11 +13,6 @@
 
 namespace {
 
-struct md_deleter {
-    void operator()(md_t *m) const { md_free(m); }
-};
-using md_ptr = std::unique_ptr<md_t, md_deleter>;
-
 double solve_failed() {
     info_sink(L"Calculation failed");
     return -1.0;

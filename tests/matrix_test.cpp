@@ -16,11 +16,6 @@ namespace {
 constexpr double inf = std::numeric_limits<double>::infinity();
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 
-struct md_deleter {
-    void operator()(md_t *m) const { md_free(m); }
-};
-using md_ptr = std::unique_ptr<md_t, md_deleter>;
-
 md_ptr matrix(std::int32_t rows, std::int32_t cols, std::initializer_list<double> values) {
     md_ptr m(md_new(rows, cols));
     std::size_t i = 0;

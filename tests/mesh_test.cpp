@@ -14,11 +14,6 @@ constexpr double mm = 0.001;
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double inf = std::numeric_limits<double>::infinity();
 
-struct mesh_deleter {
-    void operator()(mesh_t *m) const { mesh_free(m); }
-};
-using mesh_ptr = std::unique_ptr<mesh_t, mesh_deleter>;
-
 // The dialog's start values as validation turns them into metres.
 mesh_ptr start_mesh() {
     return mesh_ptr(

@@ -14,11 +14,6 @@
 
 namespace {
 
-struct md_deleter {
-    void operator()(md_t *m) const { md_free(m); }
-};
-using md_ptr = std::unique_ptr<md_t, md_deleter>;
-
 md_ptr copy_of(const md_t &m) {
     md_ptr c(md_new(m.rows, m.cols));
     std::memcpy(c->data, m.data, sizeof(double) * std::size_t(m.rows) * m.cols);

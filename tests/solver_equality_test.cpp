@@ -37,10 +37,8 @@ TEST_F(solver_equality, fast_solve_matches_the_reference) {
         {0.5, 0.8, 0.1, 0.4, 0.2, 3.5, -1},
     };
     for (const geometry &g : cases) {
-        std::unique_ptr<mesh_t, void (*)(mesh_t *)> mesh(
-            mesh_new(g.w1 * 1e-3, g.w2 * 1e-3, g.d * 1e-3, g.p * 1e-3, g.h * 1e-3, g.epsilon_r,
-                     g.step * 1e-3),
-            mesh_free);
+        mesh_ptr mesh(mesh_new(g.w1 * 1e-3, g.w2 * 1e-3, g.d * 1e-3, g.p * 1e-3, g.h * 1e-3,
+                               g.epsilon_r, g.step * 1e-3));
         ASSERT_TRUE(mesh);
         literal_solution reference = literal_solve(*mesh);
         charge_pair vacuum{}, slab{};

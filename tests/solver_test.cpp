@@ -11,11 +11,6 @@
 
 namespace {
 
-struct mesh_deleter {
-    void operator()(mesh_t *m) const { mesh_free(m); }
-};
-using mesh_ptr = std::unique_ptr<mesh_t, mesh_deleter>;
-
 mesh_ptr start_mesh(double epsilon_r) {
     return mesh_ptr(
         mesh_new(0.0024000000000000002, 0.01, 0, 0.002, 0.00079000000000000012, epsilon_r, -1));
