@@ -11,7 +11,6 @@
 
 #include <cerrno>
 #include <cstring>
-#include <cwchar>
 #include <optional>
 #include <string>
 #include <vector>
@@ -45,10 +44,7 @@ class cli_host final : public input_source, public calc_host {
     void clear_results() override { lines_.clear(); }
     void add_line(const wchar_t *text) override { append_line(text); }
     void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
-        const std::wstring &text = options_.fields[control - control_w1];
-        std::size_t length = std::min(text.size(), capacity - 1);
-        std::wmemcpy(buffer, text.data(), length);
-        buffer[length] = L'\0';
+        copy_field_text(options_.fields[control - control_w1], buffer, capacity);
     }
 
     void set_calculate_enabled(bool) override {}

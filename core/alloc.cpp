@@ -13,6 +13,7 @@ std::atomic<long> calls{0};
 std::atomic<long> live{0};
 std::atomic<std::size_t> bytes_in_use{0};
 std::atomic<std::size_t> bytes_peak{0};
+std::atomic<std::size_t> ceiling{0};
 
 // Small requests cannot exhaust the machine; reading /proc/meminfo is kept for the few
 // blocks whose size grows with the mesh.
@@ -34,6 +35,8 @@ unsigned long long available_bytes() {
 } // namespace
 
 bool core_memory_fits(std::size_t bytes) {
+    std::size_t limit = ceiling.load();
+    if (limit > 0) return bytes <= limit;
     if (bytes < check_threshold) return true;
     unsigned long long available = available_bytes();
     return available == 0 || bytes <= available;
@@ -59,6 +62,10 @@ void core_release(void *block) {
     --live;
     bytes_in_use -= malloc_usable_size(block);
     std::free(block);
+}
+
+void core_memory_ceiling(std::size_t bytes) {
+    ceiling = bytes;
 }
 
 void core_alloc_fail_at(long k) {

@@ -17,6 +17,11 @@ void core_release(void *block);
 // (MemAvailable of /proc/meminfo). True when the figure cannot be read.
 bool core_memory_fits(std::size_t bytes);
 
+// Test switch: a non-zero ceiling takes the place of the machine's free memory for every
+// request, large or small, so that a test or a fuzzer can bound the size of the problems
+// it runs; 0 restores the real figure.
+void core_memory_ceiling(std::size_t bytes);
+
 // Test switch: the k-th call of core_alloc from now on (counted from 1) fails; 0 turns
 // the switch off. Resets the count of calls.
 void core_alloc_fail_at(long k);

@@ -157,6 +157,54 @@ TEST(cli, failed_calculation_exits_with_3) {
                      "mesh_new(): not enough memory\n");
 }
 
+// What a shell can hand over: every text gets the validation's own answer and a non-zero
+// status, never a crash or a silent reading of part of it.
+TEST(cli, hostile_texts_are_refused_with_their_lines) {
+    const std::string head = "\tCalculator version 1.0\n";
+    const std::string unrecognized = head + "unrecognized value:\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"--w1", "\xff\xfe" "2"}, unrecognized + "\xef\xbf\xbd\xef\xbf\xbd" "2\n"},
+        {{"--w1", "2\xc3"}, unrecognized + "2\xef\xbf\xbd\n"},
+        {{"--w1", "1" + std::string(99999, '0')}, head + "ERROR: The value of `w1` is out of range\n"},
+        {{"--w1", std::string(100000, ' ') + "5"}, unrecognized + "\n"},
+        {{"--h", std::string(99999, '7') + "x"}, head + "ERROR: The value of `h` is out of range\n"},
+        {{"--w1", "\x01" "5"}, unrecognized + "\x01" "5\n"},
+        {{"--w1", "\v5\f"}, unrecognized + "\v5\f\n"},
+        {{"--w1", " \t\r\n "}, unrecognized + "\n"},
+        {{"--w1", ""}, unrecognized + "\n"},
+        {{"--w1", "2,4"}, unrecognized + "2,4\n"},
+        {{"--w1", "\xd9\xa2"}, unrecognized + "\xd9\xa2\n"}, // ARABIC-INDIC DIGIT TWO
+        {{"--w2", "INF "}, unrecognized + "INF\n"},
+        {{"--w2", "infinity"}, unrecognized + "infinity\n"},
+        {{"--w2", "nan"}, unrecognized + "nan\n"},
+        {{"--epsilon-r", "NaN"}, unrecognized + "NaN\n"},
+        {{"--p", "AUTO\t"}, unrecognized + "AUTO\n"},
+        {{"--mesh-step", "-inf"}, unrecognized + "-inf\n"},
+        {{"--d", "0x10"}, unrecognized + "0x10\n"},
+    };
+    for (const auto &c : cases) {
+        cli_result r = run(c.args);
+        EXPECT_EQ(r.status, cli_exit_refused) << c.args[0] << " " << c.args[1].substr(0, 20);
+        EXPECT_EQ(r.out, c.out) << c.args[0] << " " << c.args[1].substr(0, 20);
+        EXPECT_EQ(r.err, "");
+    }
+    // Keywords in any letter case are keywords.
+    EXPECT_EQ(run({"--p", "Auto", "--w2", "iNf"}).status, cli_exit_result);
+}
+
+// A step whose matrices the machine cannot hold is refused at once with the memory
+// lines, before anything large is touched.
+TEST(cli, a_mesh_beyond_memory_is_refused_quickly) {
+    cli_result r = run({"--mesh-step", "0.00005"});
+    EXPECT_EQ(r.status, cli_exit_failed);
+    EXPECT_NE(r.out.find("Mesh cells = "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("not enough memory"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.substr(r.out.size() - 19), "Calculation failed\n");
+}
+
 TEST(cli, formats) {
     EXPECT_EQ(format_double(0.1), "0.10000000000000001");
     EXPECT_EQ(format_double(-0.0), "-0");

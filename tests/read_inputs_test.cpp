@@ -24,9 +24,7 @@ class fake_dialog : public input_source {
     void add_line(const wchar_t *text) override { list.emplace_back(text); }
     void fetch_text(field_control c, wchar_t *buffer, std::size_t capacity) override {
         fetched.push_back(c);
-        std::wstring cut = texts[c - control_w1].substr(0, capacity - 1);
-        std::copy(cut.begin(), cut.end(), buffer);
-        buffer[cut.size()] = L'\0';
+        copy_field_text(texts[c - control_w1], buffer, capacity);
     }
 };
 
@@ -184,3 +182,17 @@ TEST_F(read_inputs_test, only_the_first_999_characters_are_seen) {
 }
 
 } // namespace
+
+// A NUL inside a field must not cut the text short: '2<NUL>abc' is not '2'.
+TEST_F(read_inputs_test, an_embedded_nul_is_refused_with_the_whole_text) {
+    dialog[control_w1] = std::wstring(L"2\0abc", 5);
+    EXPECT_EQ(validate(), 1);
+    EXPECT_EQ(lines(), (std::vector<sink_line>{error_line(L"unrecognized value:"),
+                                               error_line(L"2\ufffdabc")}));
+    dialog = fake_dialog();
+    dialog[control_w2] = std::wstring(L"INF\0", 4);
+    captured_lines().clear();
+    EXPECT_EQ(validate(), 1);
+    EXPECT_EQ(lines(), (std::vector<sink_line>{error_line(L"unrecognized value:"),
+                                               error_line(L"INF\ufffd")}));
+}

@@ -12,10 +12,7 @@ class qt_input_source final : public input_source {
         window_.add_result_line(QString::fromWCharArray(text));
     }
     void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
-        std::wstring text = window_.field_text(control).toStdWString();
-        std::size_t length = std::min(text.size(), capacity - 1);
-        std::copy_n(text.data(), length, buffer);
-        buffer[length] = L'\0';
+        copy_field_text(window_.field_text(control).toStdWString(), buffer, capacity);
     }
 
   private:

@@ -4,6 +4,7 @@
 #include "../core/c_locale.h"
 #include "number_syntax.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -87,6 +88,13 @@ bool accept(const field &f, double value, calc_params *params, std::FILE *diagno
 }
 
 } // namespace
+
+void copy_field_text(std::wstring_view text, wchar_t *buffer, std::size_t capacity) {
+    std::size_t length = std::min(text.size(), capacity - 1);
+    for (std::size_t i = 0; i < length; ++i)
+        buffer[i] = text[i] == L'\0' ? wchar_t{0xFFFD} : text[i];
+    buffer[length] = L'\0';
+}
 
 int read_inputs(input_source &source, calc_params *params, std::FILE *diagnostics) {
     source.clear_results();

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string_view>
 
 // The control ids of the seven fields in the main window.
 enum field_control {
@@ -30,6 +31,11 @@ class input_source {
     // Copies the control's text, cut to capacity - 1 characters and terminated.
     virtual void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) = 0;
 };
+
+// What every input_source does in fetch_text: copies at most capacity - 1 characters of
+// text into buffer and terminates it. A NUL inside the text becomes U+FFFD, so that
+// '2<NUL>abc' is refused as what it is instead of being read as '2'.
+void copy_field_text(std::wstring_view text, wchar_t *buffer, std::size_t capacity);
 
 // Returns 0 when all seven fields were accepted and *params is complete, 1 when a field
 // was refused (its lines went to the error sink, and for a too small p its value in
