@@ -21,6 +21,10 @@ constexpr double int32_limit = static_cast<double>(std::numeric_limits<std::int3
 // charge density of a strip edge rises steeply. Returns false, appending nothing, when
 // the cells would not fit the array.
 bool append_segment(mesh_t *mesh, double x0, double length, double step, double e) {
+    // A piece of a face is end minus start; when the overhang is below the rounding of
+    // the slab's ends, that difference can come out negative. Such a piece has no
+    // length: its cells get zero width instead of running backwards.
+    if (length < 0) length = 0;
     double quotient = std::floor(length / step);
     // A NaN or negative quotient (a degenerate segment) gets no uniform cells; the test
     // keeps the float-to-integer conversion defined.

@@ -242,4 +242,16 @@ TEST_F(mesh_test, nan_and_infinite_values_keep_the_mesh_consistent) {
     }
 }
 
+// Found by fuzzing: an overhang far below the rounding of the slab's ends made a bare
+// piece of the face a negative length, and its cells ran backwards.
+TEST_F(mesh_test, an_overhang_lost_in_rounding_gives_cells_of_zero_width) {
+    mesh_ptr m(mesh_new(1 * mm, 1 * mm, -5 * mm, 2.8883110013837274e-278, 1 * mm, 4, 0.35 * mm));
+    ASSERT_TRUE(m);
+    int zero_width = 0;
+    for (std::int32_t i = 0; i < m->cell_count; ++i) {
+        EXPECT_GE(m->cells[i].half_width, 0.0) << i;
+        zero_width += m->cells[i].half_width == 0.0;
+    }
+    EXPECT_GT(zero_width, 0);
+}
 } // namespace

@@ -1,0 +1,79 @@
+// Fuzz target: arbitrary bytes as the seven field texts, through validation and, when
+// every field is accepted, through the whole calculation job. The bytes are split at
+// 0xFF (a byte no UTF-8 text contains) and decoded as the command line decodes its
+// arguments. A memory ceiling keeps every mesh small enough for a case to take
+// milliseconds; larger problems take the not-enough-memory path, which is also a path
+// worth exercising.
+#include "../../cli/utf8.h"
+#include "../../core/alloc.h"
+#include "../../core/calc_job.h"
+#include "../../ui/read_inputs.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+namespace {
+
+class fuzz_dialog final : public input_source, public calc_host {
+  public:
+    std::wstring texts[7];
+
+    void clear_results() override {}
+    void add_line(const wchar_t *text) override { append_line(text); }
+    void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
+        copy_field_text(texts[control - control_w1], buffer, capacity);
+    }
+    void set_calculate_enabled(bool enabled) override { enabled_ = enabled; }
+    void append_line(const wchar_t *text) override {
+        // Every line the core or validation sends must be a terminated text of the
+        // formatting buffer's size at most.
+        std::size_t length = 0;
+        while (text[length] != L'\0')
+            ++length;
+        if (length >= message_buffer_size) std::abort();
+    }
+    bool plot_box_checked() override { return false; }
+    void show_plot(const plot_request &) override {}
+    void finished(const calc_outcome &outcome) override {
+        if (outcome.ok && !(outcome.z0 == outcome.z0)) std::abort(); // a NaN result is no result
+    }
+    bool enabled() const { return enabled_; }
+
+  private:
+    bool enabled_ = true;
+};
+
+fuzz_dialog *dialog = nullptr;
+
+void to_dialog(const wchar_t *text) {
+    dialog->append_line(text);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static std::FILE *diagnostics = std::fopen("/dev/null", "w");
+    core_memory_ceiling(std::size_t{256} << 10);
+    fuzz_dialog fresh;
+    dialog = &fresh;
+    sinks_bind(to_dialog, to_dialog);
+
+    std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    for (std::wstring &text : fresh.texts) {
+        std::size_t end = bytes.find('\xff');
+        text = utf8_to_wide(bytes.substr(0, end));
+        bytes = end == std::string_view::npos ? std::string_view() : bytes.substr(end + 1);
+    }
+
+    calc_params params{};
+    if (read_inputs(fresh, &params, diagnostics) == 0) {
+        calc_thread(&fresh, &params);
+        if (!fresh.enabled()) std::abort(); // Calculate must come back after every run
+    }
+    if (core_alloc_live() != 0) std::abort();
+    dialog = nullptr;
+    return 0;
+}
