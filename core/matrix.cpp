@@ -4,6 +4,7 @@
 
 #include "alloc.h"
 #include "params.h"
+#include "simd_clones.h"
 #include "worker_pool.h"
 
 #include <algorithm>
@@ -28,7 +29,7 @@ const double *row(const md_t *m, std::int32_t i) {
 }
 
 // r[j] = r[j] + (factor * b[j]): one more term of each sum, the product rounded first.
-__attribute__((target_clones("avx2", "default"))) void
+SIMD_CLONES void
 accumulate_product(double *r, double factor, const double *b, std::size_t count) {
     for (std::size_t j = 0; j < count; ++j)
         r[j] = r[j] + factor * b[j];

@@ -16,6 +16,7 @@
 #include "alloc.h"
 #include "params.h"
 #include "progress.h"
+#include "simd_clones.h"
 #include "worker_pool.h"
 
 #include <algorithm>
@@ -33,7 +34,7 @@ void transpose_square(double *a, std::size_t n) {
 }
 
 // The row sums of the first step: every row over every column, column by column.
-__attribute__((target_clones("avx2", "default"))) void
+SIMD_CLONES void
 first_sums(const double *a, std::size_t n, std::size_t lo, std::size_t hi, double *sums) {
     for (std::size_t i = lo; i < hi; ++i)
         sums[i] = +0.0;
@@ -45,7 +46,7 @@ first_sums(const double *a, std::size_t n, std::size_t lo, std::size_t hi, doubl
 }
 
 // a[i][c] = (a[i][k] * a[k][c]) + a[i][c] for the rows [lo, hi) of one column.
-__attribute__((target_clones("avx2", "default"))) void
+SIMD_CLONES void
 update(double *col, const double *mult, double pivot, std::size_t lo, std::size_t hi) {
     for (std::size_t i = lo; i < hi; ++i)
         col[i] = mult[i] * pivot + col[i];
@@ -53,7 +54,7 @@ update(double *col, const double *mult, double pivot, std::size_t lo, std::size_
 
 // The same update for rows that take part in the next pivot search, adding each new
 // magnitude to its row's sum.
-__attribute__((target_clones("avx2", "default"))) void
+SIMD_CLONES void
 update_and_sum(double *col, const double *mult, double pivot, std::size_t lo, std::size_t hi,
                double *sums) {
     for (std::size_t i = lo; i < hi; ++i) {
