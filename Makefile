@@ -1,13 +1,15 @@
 # The two commands: `make run` and `make test`. Both install what is missing first.
+SHELL := /bin/bash
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
 # Debian packages the build, the tests and the desktop program need.
-PACKAGES := cmake make g++ libgtest-dev qt6-base-dev fonts-dejavu-core
+PACKAGES := cmake make g++ libgtest-dev qt6-base-dev fonts-dejavu-core valgrind \
+  clang-14 libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test bench run clean
+.PHONY: deps build test test-asan test-tsan fuzz-build fuzz-check fuzz bench run clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -22,8 +24,58 @@ build: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
+# Every test: the plain build, then the sanitizer builds and the fuzz targets' check.
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	$(MAKE) --no-print-directory test-asan test-tsan fuzz-check
+
+# Core, validation and command-line tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+test-asan: deps
+	cmake -S . -B $(BUILD_DIR)-asan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=address \
+	  -DORVANTA_GUI=OFF
+	cmake --build $(BUILD_DIR)-asan -j $(JOBS) --target orvanta_tests
+	cd $(BUILD_DIR)-asan && ctest --output-on-failure -j $(JOBS)
+
+# The desktop program's threading tests (worker requests, plot window, closing during a
+# calculation) under ThreadSanitizer. Qt itself is not instrumented: what happens
+# inside its libraries is left to the suppressions in tests/tsan.supp.
+TSAN_TESTS := gui_tests|close_while
+test-tsan: deps
+	cmake -S . -B $(BUILD_DIR)-tsan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=thread
+	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_close_test
+	cd $(BUILD_DIR)-tsan && QT_QPA_PLATFORM=offscreen \
+	  TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
+	  ctest --output-on-failure -R '$(TSAN_TESTS)'
+
+# The libFuzzer targets (clang 14); each runs over its committed seed corpus and then
+# for a fixed number of new inputs. New inputs go to a scratch folder, never into the
+# committed corpus.
+FUZZ_TARGETS := inputs parse mesh
+FUZZ_RUNS_inputs := 10000
+FUZZ_RUNS_parse := 300000
+FUZZ_RUNS_mesh := 300000
+FUZZ_SECONDS ?= 300
+fuzz-build: deps
+	cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++-14 \
+	  -DORVANTA_FUZZ=ON -DORVANTA_GUI=OFF
+	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
+
+fuzz-check: fuzz-build
+	@set -e; $(foreach t,$(FUZZ_TARGETS),rm -rf $(BUILD_DIR)-fuzz/scratch-$(t); \
+	  mkdir -p $(BUILD_DIR)-fuzz/scratch-$(t); echo "fuzz target $(t):"; \
+	  $(BUILD_DIR)-fuzz/tests/fuzz/$(t)_fuzz -seed=1 -runs=$(FUZZ_RUNS_$(t)) -timeout=10 \
+	  -artifact_prefix=$(BUILD_DIR)-fuzz/ -print_final_stats=1 \
+	  $(BUILD_DIR)-fuzz/scratch-$(t) tests/fuzz/corpus/$(t) 2>&1 \
+	  | grep -E '^(Done|stat::number_of_executed_units|==|SUMMARY|contract|mesh invariant)'; \
+	  test $${PIPESTATUS[0]} -eq 0;)
+
+# Longer fuzzing: each target for FUZZ_SECONDS, keeping what it finds in build-fuzz.
+fuzz: fuzz-build
+	@set -e; $(foreach t,$(FUZZ_TARGETS),mkdir -p $(BUILD_DIR)-fuzz/found-$(t); \
+	  $(BUILD_DIR)-fuzz/tests/fuzz/$(t)_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	  -artifact_prefix=$(BUILD_DIR)-fuzz/ -print_final_stats=1 \
+	  $(BUILD_DIR)-fuzz/found-$(t) tests/fuzz/corpus/$(t);)
 
 # The desktop calculator where there is a display, else the start values' calculation
 # on the command line.
@@ -36,4 +88,4 @@ bench: build
 	$(BUILD_DIR)/bench/orvanta_bench
 
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) $(BUILD_DIR)-asan $(BUILD_DIR)-tsan $(BUILD_DIR)-fuzz

@@ -27,7 +27,9 @@ int desktop_run(QApplication &app, const QString &bitmap_path,
     main_window window(bitmap);
     window.show();
     if (started) started(window);
-    return app.exec() == 0 ? 0 : 1;
+    // The process ends while the window still exists: a worker still calculating holds
+    // its address and may be waiting in a request to it.
+    desktop_exit(app.exec() == 0 ? 0 : 1);
 }
 
 // A worker still calculating holds the window's address and may wait in a request to

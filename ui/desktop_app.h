@@ -12,8 +12,9 @@ class main_window;
 // The embedded geometry drawing.
 extern const QString geometry_bitmap_resource;
 
-// Runs the program with the drawing at bitmap_path. Returns 0 after a normal close, or
-// 1 after the "Could not load resource" message when the drawing cannot be loaded.
+// Runs the program with the drawing at bitmap_path. When the main window is closed the
+// process ends with 0 (desktop_exit), before the window is destroyed. Returns 1 after
+// the "Could not load resource" message when the drawing cannot be loaded.
 // started, if given, runs once the main window is shown (tests drive the window there).
 int desktop_run(QApplication &app, const QString &bitmap_path,
                 const std::function<void(main_window &)> &started = {});

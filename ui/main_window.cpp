@@ -68,8 +68,7 @@ void show_progress(progress_phase phase, double fraction) {
                                                         : QStringLiteral("Inverting matrix"))
             .arg(percent);
     // Posted, never waited for: the calculation does not slow down for the window.
-    QMetaObject::invokeMethod(
-        window, [window, title] { window->setWindowTitle(title); }, Qt::QueuedConnection);
+    window->requests().post([window, title] { window->setWindowTitle(title); });
 }
 
 void main_window::calculation_ended() {
@@ -81,10 +80,10 @@ void append_line(const wchar_t *text) {
     main_window *window = the_main_window.load();
     if (!window) return;
     QString line = QString::fromWCharArray(text);
-    run_on_ui_thread(window, [window, &line] { window->append_result_line(line); });
+    window->requests().run([window, &line] { window->append_result_line(line); });
 }
 
-main_window::main_window(const QPixmap &geometry_bitmap) {
+main_window::main_window(const QPixmap &geometry_bitmap) : requests_(new ui_requests(this)) {
     setWindowTitle(caption);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -253,13 +252,19 @@ void main_window::calculate() {
     calculate_->setEnabled(false);
     calculation_started_ms = now_ms();
     last_progress = -1;
+    worker_running_ = true;
     try {
         std::thread([this] {
-            worker_host host(*this);
-            calc_thread(&host, &params_);
+            {
+                worker_host host(*this);
+                calc_thread(&host, &params_);
+            }
+            // The worker's last touch of the window.
+            worker_running_ = false;
         }).detach();
     } catch (const std::system_error &) {
         // Without a worker nothing would ever enable Calculate again.
+        worker_running_ = false;
         append_result_line(QStringLiteral("Could not start the calculation"));
         calculate_->setEnabled(true);
     }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "../core/params.h"
+#include "qt_layer.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +13,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QWidget>
+
+#include <atomic>
 
 class main_window : public QWidget {
     Q_OBJECT
@@ -36,6 +39,13 @@ class main_window : public QWidget {
     // The box counts as checked only when it is checked and neither focused nor pressed.
     bool plot_box_checked_alone() const;
 
+    // Whether a calculation's worker thread still exists. Calculate comes back before
+    // the worker has quite finished; a window may be destroyed only after this is false.
+    bool worker_running() const { return worker_running_; }
+
+    // The worker's way to this window's thread.
+    ui_requests &requests() { return *requests_; }
+
     QPushButton *calculate_button() const { return calculate_; }
     QPushButton *about_button() const { return about_; }
     QCheckBox *plot_box() const { return plot_box_; }
@@ -49,6 +59,8 @@ class main_window : public QWidget {
     void calculate();
     void show_about();
 
+    ui_requests *requests_;
+    std::atomic<bool> worker_running_{false};
     QPushButton *calculate_;
     QPushButton *about_;
     QLineEdit *w1_, *h_, *d_, *epsilon_r_;

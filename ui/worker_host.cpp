@@ -7,7 +7,7 @@
 #include <semaphore>
 
 void worker_host::set_calculate_enabled(bool enabled) {
-    run_on_ui_thread(&window_, [this, enabled] {
+    window_.requests().run([this, enabled] {
         if (enabled) {
             window_.calculation_ended();
         } else {
@@ -22,7 +22,7 @@ void worker_host::append_line(const wchar_t *text) {
 
 bool worker_host::plot_box_checked() {
     bool checked = false;
-    run_on_ui_thread(&window_, [this, &checked] { checked = window_.plot_box_checked_alone(); });
+    window_.requests().run([this, &checked] { checked = window_.plot_box_checked_alone(); });
     return checked;
 }
 
@@ -31,7 +31,7 @@ bool worker_host::plot_box_checked() {
 // untouched until the user closes it.
 void worker_host::show_plot(const plot_request &request) {
     std::binary_semaphore closed(0);
-    run_on_ui_thread(&window_, [this, &request, &closed] {
+    window_.requests().run([this, &request, &closed] {
         auto *plot = new plot_window(request, &window_);
         QObject::connect(plot, &QDialog::finished, plot, [plot, &closed] {
             plot->deleteLater();
