@@ -2,7 +2,12 @@
 // repeated option counts.
 #include "cli_options.h"
 
+#include "../ui/number_syntax.h"
 #include "utf8.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
 
 #include <string_view>
 
@@ -22,6 +27,22 @@ const char cli_usage[] =
     "  --p VALUE|AUTO      slab overhang beyond the outermost strip edge (default 2.0)\n"
     "  --mesh-step VALUE|AUTO  nominal cell width (default AUTO)\n"
     "\n"
+    "Solver and studies:\n"
+    "  --accurate          closed-form cell integrals on a mesh graded towards the\n"
+    "                      segment ends, and exact physical constants\n"
+    "  --converge[=TOL]    refine the mesh (halving the step) until two solves agree\n"
+    "                      within TOL (default 0.05%; '0.1%' or a fraction such as\n"
+    "                      0.001), then extrapolate, with an error estimate; always\n"
+    "                      with the accurate variant\n"
+    "  --target-z0 OHMS --solve-for FIELD\n"
+    "                      find the value of FIELD (w1, w2, h, d or epsilon-r, in its\n"
+    "                      own units) that gives the target Z0\n"
+    "  --sweep FIELD=FROM:TO:STEP\n"
+    "                      one calculation per value of FIELD (also p or mesh-step);\n"
+    "                      a CSV table (value, Z0, eps_eff, cells) on standard output\n"
+    "  --csv FILE          write the sweep's table to FILE instead\n"
+    "  --plot FILE         draw the sweep's Z0 and eps_eff as an SVG chart in FILE\n"
+    "\n"
     "Output:\n"
     "  --json              print one JSON object instead of the result lines\n"
     "  --charges FILE      write the slab problem's cell charges as CSV to FILE\n"
@@ -29,7 +50,8 @@ const char cli_usage[] =
     "  --version           show the version and exit\n"
     "\n"
     "Exit status: 0 result, 1 refused input, 2 usage error, 3 failed calculation,\n"
-    "4 the charges file could not be written.\n";
+    "4 an output file could not be written, 5 the target Z0 is outside the range\n"
+    "searched.\n";
 
 namespace {
 
@@ -48,7 +70,49 @@ constexpr field_option field_options[] = {
     {"--mesh-step", control_mesh_step},
 };
 
+constexpr std::string_view field_names[] = {"w1", "w2", "h", "d", "epsilon-r", "p", "mesh-step"};
+
+// A number in the calculator's own syntax, optionally ending in '%' (a percentage).
+bool parse_option_number(std::string_view text, double &value, bool percent_allowed) {
+    bool percent = percent_allowed && !text.empty() && text.back() == '%';
+    if (percent) text.remove_suffix(1);
+    std::wstring wide = utf8_to_wide(text);
+    if (wide.empty() || wide.size() >= 999) return false;
+    if (parse_number(wide.data(), &value) != parse_ok || !std::isfinite(value)) return false;
+    if (percent) value = value / 100;
+    return true;
+}
+
+// FIELD=FROM:TO:STEP
+std::string parse_sweep(std::string_view spec, cli_options &options) {
+    std::size_t equals = spec.find('=');
+    std::size_t colon1 = spec.find(':', equals);
+    std::size_t colon2 = colon1 == std::string_view::npos ? colon1 : spec.find(':', colon1 + 1);
+    if (equals == std::string_view::npos || colon2 == std::string_view::npos) {
+        return "--sweep takes FIELD=FROM:TO:STEP";
+    }
+    options.sweep_field = cli_field_index(spec.substr(0, equals));
+    if (options.sweep_field < 0) return "unknown field '" + std::string(spec.substr(0, equals)) + "'";
+    if (!parse_option_number(spec.substr(equals + 1, colon1 - equals - 1), options.sweep_from, false) ||
+        !parse_option_number(spec.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to, false) ||
+        !parse_option_number(spec.substr(colon2 + 1), options.sweep_step, false)) {
+        return "--sweep: FROM, TO and STEP must be numbers";
+    }
+    double count = (options.sweep_to - options.sweep_from) / options.sweep_step;
+    if (!(count >= 0) || count > 10000) {
+        return "--sweep: STEP must lead from FROM to TO in at most 10000 steps";
+    }
+    return {};
+}
+
 } // namespace
+
+int cli_field_index(std::string_view name) {
+    for (std::size_t i = 0; i < std::size(field_names); ++i) {
+        if (field_names[i] == name) return int(i);
+    }
+    return -1;
+}
 
 std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
     for (int i = 1; i < argc; ++i) {
@@ -56,11 +120,21 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         std::string_view name = arg.substr(0, arg.find('='));
         bool inline_value = name.size() < arg.size();
 
-        if (name == "--help" || name == "--version" || name == "--json") {
+        if (name == "--help" || name == "--version" || name == "--json" || name == "--accurate") {
             if (inline_value) return "option '" + std::string(name) + "' takes no value";
             if (name == "--help") options.help = true;
             if (name == "--version") options.version = true;
             if (name == "--json") options.json = true;
+            if (name == "--accurate") options.variant = variant_accurate;
+            continue;
+        }
+        if (name == "--converge") {
+            options.converge = true;
+            if (inline_value &&
+                !(parse_option_number(arg.substr(name.size() + 1), options.tolerance, true) &&
+                  options.tolerance > 0)) {
+                return "--converge takes a positive tolerance, such as 0.05% or 0.0005";
+            }
             continue;
         }
 
@@ -68,7 +142,11 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         for (const field_option &candidate : field_options) {
             if (candidate.name == name) field = &candidate;
         }
-        if (!field && name != "--charges") return "unknown option '" + std::string(arg) + "'";
+        constexpr std::string_view valued[] = {"--charges", "--target-z0", "--solve-for",
+                                               "--sweep", "--csv", "--plot"};
+        if (!field && std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
+            return "unknown option '" + std::string(arg) + "'";
+        }
 
         std::string_view value;
         if (inline_value) {
@@ -80,11 +158,35 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         }
         if (field) {
             options.fields[field->control - control_w1] = utf8_to_wide(value);
+        } else if (name == "--target-z0") {
+            options.synthesize = true;
+            if (!parse_option_number(value, options.target_z0, false) || !(options.target_z0 > 0)) {
+                return "--target-z0 takes a positive number of ohms";
+            }
+        } else if (name == "--solve-for") {
+            options.solve_for = cli_field_index(value);
+            if (options.solve_for < 0 || options.solve_for >= control_p - control_w1) {
+                return "--solve-for takes w1, w2, h, d or epsilon-r";
+            }
+        } else if (name == "--sweep") {
+            std::string error = parse_sweep(value, options);
+            if (!error.empty()) return error;
         } else if (value.empty()) {
-            return "option '--charges' needs a file name";
+            return "option '" + std::string(name) + "' needs a file name";
         } else {
-            options.charges_file = value;
+            (name == "--charges" ? options.charges_file
+             : name == "--csv"   ? options.csv_file
+                                 : options.plot_file) = value;
         }
+    }
+    if (options.synthesize != (options.solve_for >= 0)) {
+        return "--target-z0 and --solve-for go together";
+    }
+    if (int(options.converge) + int(options.synthesize) + int(options.sweep_field >= 0) > 1) {
+        return "--converge, --target-z0 and --sweep cannot be combined";
+    }
+    if ((!options.csv_file.empty() || !options.plot_file.empty()) && options.sweep_field < 0) {
+        return "--csv and --plot belong to --sweep";
     }
     return {};
 }

@@ -6,6 +6,7 @@
 #include "../ui/read_inputs.h"
 #include "cli_format.h"
 #include "cli_options.h"
+#include "cli_study.h"
 #include "terminal_progress.h"
 #include "utf8.h"
 
@@ -163,9 +164,27 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     calc_params params{};
     // The "%le" line of a refused p goes with the result lines, but never into JSON.
     int status = cli_exit_refused;
+    bool study = options.converge || options.synthesize || options.sweep_field >= 0;
+    if (study) {
+        // The fields are validated as typed, with the refusal lines of one calculation;
+        // the study's own output follows.
+        cli_options quiet = options;
+        quiet.json = true;
+        cli_host checker(quiet, out, err);
+        active_host = &checker;
+        sinks_bind(sink_to_host, sink_to_host);
+        int accepted = read_inputs(checker, &params, err);
+        active_host = nullptr;
+        if (accepted != 0) {
+            for (const std::wstring &line : checker.lines())
+                std::fprintf(err, "%s\n", wide_to_utf8(line).c_str());
+            return cli_exit_refused;
+        }
+        return cli_study_run(options, out, err);
+    }
     if (read_inputs(host, &params, options.json ? err : out) == 0) {
         terminal_progress progress(err);
-        calc_thread(&host, &params);
+        calc_thread(&host, &params, options.variant);
         bool ok = host.figures() && host.figures()->outcome.ok;
         status = !ok                      ? cli_exit_failed
                  : host.charges_written() ? cli_exit_result

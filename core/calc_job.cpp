@@ -13,8 +13,9 @@ void append_formatted(calc_host *host, const wchar_t *format, Number value) {
 }
 
 // Writes the result lines of a solve, or reports it as failed; fills the outcome.
-void solve_and_report(calc_host *host, calc_outcome &outcome) {
-    double z0 = solve_line(outcome.mesh, &outcome.vacuum, &outcome.slab, outcome.capacitances);
+void solve_and_report(calc_host *host, calc_outcome &outcome, solver_variant variant) {
+    double z0 = solve_line_variant(outcome.mesh, variant, &outcome.vacuum, &outcome.slab,
+                                   outcome.capacitances);
     outcome.z0_solver = z0;
     // A failed solve wrote none of the outputs, so there is nothing to print from.
     if (z0 == -1.0) return;
@@ -28,7 +29,7 @@ void solve_and_report(calc_host *host, calc_outcome &outcome) {
 
 } // namespace
 
-int calc_thread(calc_host *host, calc_params *params) {
+int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
     clear_vector_upper_state();
     host->set_calculate_enabled(false);
     calc_outcome outcome{};
@@ -49,8 +50,12 @@ int calc_thread(calc_host *host, calc_params *params) {
                          params->p * 1000);
     }
     outcome.used = *params;
+    if (variant == variant_accurate) {
+        host->append_line(L"Accurate variant: closed-form cell integrals, exact constants");
+    }
 
-    mesh_t *mesh = mesh_new(params->w1, params->w2, params->d, params->p, params->h,
+    auto *make_mesh = variant == variant_accurate ? mesh_new_graded : mesh_new;
+    mesh_t *mesh = make_mesh(params->w1, params->w2, params->d, params->p, params->h,
                             params->epsilon_r, params->mesh_step);
     outcome.mesh = mesh;
     if (mesh) {
@@ -58,7 +63,7 @@ int calc_thread(calc_host *host, calc_params *params) {
         append_formatted(host, L"\tcells for strips = %d", mesh->dielectric_begin);
         append_formatted(host, L"\tcells for dielectrics = %d",
                          mesh->cell_count - mesh->dielectric_begin);
-        solve_and_report(host, outcome);
+        solve_and_report(host, outcome, variant);
     }
     if (outcome.ok && host->plot_box_checked()) {
         host->show_plot(plot_request{mesh, outcome.slab.free_charge});

@@ -46,5 +46,7 @@ class calc_host {
 
 // One calculation on the calling thread, with params rewritten in place (w2, d and h
 // for the microstrip, p for the automatic overhang). Ends with Calculate enabled
-// whether the run succeeded or failed, and returns 0, the worker's exit code.
-int calc_thread(calc_host *host, calc_params *params);
+// whether the run succeeded or failed, and returns 0, the worker's exit code. The
+// accurate variant adds one line saying so before the mesh lines.
+int calc_thread(calc_host *host, calc_params *params,
+                solver_variant variant = variant_specified);

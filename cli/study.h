@@ -1,0 +1,61 @@
+// Studies over the real calculation: a convergence estimate from refined meshes, the
+// synthesis of one field for a target Z0, and sweeps of one field. Every point is one
+// complete run of validation and the calculation job on field texts, so every value a
+// study reports can be typed back in and gives the same numbers.
+#pragma once
+
+#include "../core/solver_variant.h"
+
+#include <string>
+#include <vector>
+
+// One calculation of a study.
+struct study_point {
+    bool ok = false;
+    std::wstring value;       // the text of the varied field (or of the mesh step)
+    double mesh_step = 0;     // metres, as meshed
+    int cells = 0;            // mesh cells
+    double z0 = 0;            // ohms, as printed
+    double eps_eff = 0;       // C / C0
+    std::vector<std::wstring> lines; // the run's lines, for reporting a refusal or failure
+};
+
+// The seven field texts of the dialog, indexed by field_control - control_w1.
+using field_texts = std::vector<std::wstring>;
+
+// One run with these texts; the sinks are taken over for its duration.
+study_point study_run(const field_texts &fields, solver_variant variant);
+
+struct convergence {
+    std::vector<study_point> points; // coarsest first, the step halved each time
+    bool converged = false;          // two successive solves agreed within the tolerance
+    double z0 = 0, z0_error = 0;     // extrapolated value and its error bound
+    double eps_eff = 0, eps_eff_error = 0;
+    double order = 0;                // observed order of Z0 (0 when it could not be seen)
+};
+
+// Solves on meshes of step s, s/2, s/4, ... from the fields' mesh step (AUTO: twice the
+// automatic step) until two successive solves agree within tolerance (relative, for Z0
+// and the effective permittivity), at least three solves and at most max_solves; then
+// extrapolates the last three (Richardson with the observed order). A mesh of more than
+// max_cells is not attempted (each halving doubles the cells and costs eight times as
+// much); the result then says it did not converge.
+convergence study_converge(const field_texts &fields, solver_variant variant, double tolerance,
+                           int max_solves = 7, int max_cells = 6000);
+
+struct synthesis {
+    bool found = false;
+    study_point best;             // the point whose value is the answer
+    int solves = 0;
+    std::wstring searched_from, searched_to; // the range searched, field units
+    double z0_from = 0, z0_to = 0;           // Z0 at its ends
+};
+
+// Finds the value of field (an index into field_texts) giving Z0 = target, within 0.001
+// ohm or as close as the texts allow: brackets the target on a geometric ladder around the
+// field's value, then Brent's method.
+synthesis study_synthesize(const field_texts &fields, int field, double target,
+                           solver_variant variant);
+
+// The text of a field value as the study writes it (12 significant digits, C locale).
+std::wstring study_value_text(double value);
