@@ -1,6 +1,7 @@
 // Convergence estimate and synthesis over whole runs of the calculation.
 #include "study.h"
 
+#include "../core/alloc.h"
 #include "../core/c_locale.h"
 #include "../core/calc_job.h"
 #include "../ui/number_syntax.h"
@@ -69,6 +70,11 @@ std::wstring study_value_text(double value) {
 
 study_point study_run(const field_texts &fields, solver_variant variant) {
     static std::FILE *diagnostics = std::fopen("/dev/null", "w");
+    // A study explores values the user did not type; one of them (a thin slab makes a
+    // fine automatic step) could ask for a mesh of tens of thousands of cells. Such a
+    // point fails with the memory lines, as on a small machine, instead of running for
+    // minutes: about 2000 cells at most.
+    core_memory_ceiling(study_memory_ceiling);
     study_point point;
     study_host host(fields, point);
     message_sink saved[2] = {message_sinks[0], message_sinks[1]};
@@ -80,6 +86,7 @@ study_point study_run(const field_texts &fields, solver_variant variant) {
     }
     active = nullptr;
     sinks_bind(saved[1], saved[0]);
+    core_memory_ceiling(0);
     return point;
 }
 

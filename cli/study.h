@@ -6,6 +6,7 @@
 
 #include "../core/solver_variant.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct study_point {
 
 // The seven field texts of the dialog, indexed by field_control - control_w1.
 using field_texts = std::vector<std::wstring>;
+
+// The memory one study point may use: the solver's peak for about 2000 cells.
+constexpr std::size_t study_memory_ceiling = std::size_t{80} << 20;
 
 // One run with these texts; the sinks are taken over for its duration.
 study_point study_run(const field_texts &fields, solver_variant variant);

@@ -68,9 +68,9 @@ void panel(std::string &svg, double y0, const axis &ax, const axis &ay,
     }
     std::snprintf(buf, sizeof buf,
                   "<text x='%g' y='%g' text-anchor='middle'>%s</text>\n"
-                  "<text x='20' y='%g' text-anchor='middle' transform='rotate(-90 20 %g)'>%s</text>\n",
-                  left + plot_w / 2, y0 + panel_height - 10, x_label.c_str(),
-                  y0 + top + plot_h / 2, y0 + top + plot_h / 2, y_label);
+                  "<text x='%g' y='%g' font-weight='bold'>%s</text>\n",
+                  left + plot_w / 2, y0 + panel_height - 10, x_label.c_str(), left,
+                  y0 + top - 10, y_label);
     svg += buf;
     // A failed point breaks the line.
     std::string points;

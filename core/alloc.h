@@ -17,8 +17,8 @@ void core_release(void *block);
 // (MemAvailable of /proc/meminfo). True when the figure cannot be read.
 bool core_memory_fits(std::size_t bytes);
 
-// Test switch: a non-zero ceiling takes the place of the machine's free memory for every
-// request, large or small, so that a test or a fuzzer can bound the size of the problems
+// A non-zero ceiling takes the place of the machine's free memory for every request,
+// large or small, so that a study, a test or a fuzzer can bound the size of the problems
 // it runs; 0 restores the real figure.
 void core_memory_ceiling(std::size_t bytes);
 

@@ -165,6 +165,28 @@ class gui_test : public QObject {
         QVERIFY(!window->result_list()->item(0)->isSelected());
     }
 
+    // The accurate variant sits in the result list's context menu, off by default; on,
+    // the calculation says so and gives the closed-form answer; off again, the
+    // specified one comes back to the digit.
+    void accurate_variant_is_chosen_in_the_result_list_menu() {
+        QAction *accurate = window->accurate_action();
+        QVERIFY(window->result_list()->actions().contains(accurate));
+        QCOMPARE(window->result_list()->contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(accurate->isCheckable());
+        QVERIFY(!accurate->isChecked());
+        window->plot_box()->setChecked(false);
+        accurate->setChecked(true);
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        wait_until_idle();
+        QStringList lines = list_lines(*window);
+        QVERIFY(lines.contains("Accurate variant: closed-form cell integrals, exact constants"));
+        QCOMPARE(lines.last(), QString("Z0 = 50.856458 Ohm"));
+        accurate->setChecked(false);
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        wait_until_idle();
+        QCOMPARE(list_lines(*window).last(), QString("Z0 = 50.901002 Ohm"));
+    }
+
     void plot_window_holds_the_calculation() {
         QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(open_plot_window() != nullptr, 10000);

@@ -165,6 +165,13 @@ main_window::main_window(const QPixmap &geometry_bitmap) : requests_(new ui_requ
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     results_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // The accurate variant is offered where it does not disturb the dialog: in the result
+    // list's context menu. Unchecked, every calculation is the specified one.
+    accurate_ = new QAction(QStringLiteral("Accurate variant (closed-form integrals, exact constants)"),
+                            results_);
+    accurate_->setCheckable(true);
+    results_->addAction(accurate_);
+    results_->setContextMenuPolicy(Qt::ActionsContextMenu);
     results_->setItemDelegate(
         new tab_stop_delegate(dialog_to_pixels({0, 0, 32, 0}, base).width, results_));
     group("", {238, 117, 66, 56});
@@ -253,11 +260,12 @@ void main_window::calculate() {
     calculation_started_ms = now_ms();
     last_progress = -1;
     worker_running_ = true;
+    solver_variant variant = accurate_->isChecked() ? variant_accurate : variant_specified;
     try {
-        std::thread([this] {
+        std::thread([this, variant] {
             {
                 worker_host host(*this);
-                calc_thread(&host, &params_);
+                calc_thread(&host, &params_, variant);
             }
             // The worker's last touch of the window.
             worker_running_ = false;

@@ -6,6 +6,7 @@
 #include "../core/params.h"
 #include "qt_layer.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -50,6 +51,7 @@ class main_window : public QWidget {
     QPushButton *about_button() const { return about_; }
     QCheckBox *plot_box() const { return plot_box_; }
     QListWidget *result_list() const { return results_; }
+    QAction *accurate_action() const { return accurate_; }
     QWidget *field(int control) const;
 
   protected:
@@ -60,6 +62,7 @@ class main_window : public QWidget {
     void show_about();
 
     ui_requests *requests_;
+    QAction *accurate_;
     std::atomic<bool> worker_running_{false};
     QPushButton *calculate_;
     QPushButton *about_;
