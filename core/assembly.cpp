@@ -70,18 +70,22 @@ struct assembly {
         }
     }
 
+    // A dielectric row in closed form: the field integral enters P with the face's sign
+    // and F with the free-charge coefficient.
+    void exact_face_flux(std::int32_t i, cell_range columns, double sign) const {
+        double xi = cell(i).center;
+        for (std::int32_t j = columns.begin; j < columns.end; ++j) {
+            double field = exact_field(xi, cell(j), mesh->h);
+            p_at(i, j) = sign * field;
+            f_at(i, j) = free_charge_coefficient * field;
+        }
+    }
+
     // Dielectric row of the top face: P is F's row scaled by 2 pi / (1 - eps), so the
     // field term enters with coefficient 1 (bracket * 1 is the bracket itself).
     void top_face_flux(std::int32_t i, cell_range columns) const {
+        if (exact) return exact_face_flux(i, columns, 1.0);
         double xi = cell(i).center;
-        if (exact) {
-            for (std::int32_t j = columns.begin; j < columns.end; ++j) {
-                double field = exact_field(xi, cell(j), mesh->h);
-                p_at(i, j) = field;
-                f_at(i, j) = free_charge_coefficient * field;
-            }
-            return;
-        }
         for (std::int32_t j = columns.begin; j < columns.end; ++j) {
             trapezoid t = kernel_field(xi, cell(j), mesh->h);
             p_at(i, j) = t.bracket * t.delta;
@@ -92,15 +96,8 @@ struct assembly {
     // Dielectric row of the bottom face: the scale is -2 pi / (1 - eps). F's term here
     // is grouped as coefficient * (delta * bracket), which can differ in the last bit.
     void bottom_face_flux(std::int32_t i, cell_range columns) const {
+        if (exact) return exact_face_flux(i, columns, -1.0);
         double xi = cell(i).center;
-        if (exact) {
-            for (std::int32_t j = columns.begin; j < columns.end; ++j) {
-                double field = exact_field(xi, cell(j), mesh->h);
-                p_at(i, j) = -field;
-                f_at(i, j) = free_charge_coefficient * field;
-            }
-            return;
-        }
         for (std::int32_t j = columns.begin; j < columns.end; ++j) {
             trapezoid t = kernel_field(xi, cell(j), mesh->h);
             p_at(i, j) = -(t.bracket * t.delta);

@@ -1,6 +1,7 @@
 // orvanta-cli end to end: the printed lines, the JSON record, the charge table, usage
 // errors and exit codes.
 #include "cli_format.h"
+#include "cli_capture.h"
 #include "cli_run.h"
 #include "utf8.h"
 
@@ -14,34 +15,6 @@
 #include <vector>
 
 namespace {
-
-struct cli_result {
-    int status;
-    std::string out;
-    std::string err;
-};
-
-std::string read_all(std::FILE *file) {
-    std::rewind(file);
-    std::string text;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, n);
-    std::fclose(file);
-    return text;
-}
-
-cli_result run(std::vector<std::string> args) {
-    args.insert(args.begin(), "orvanta-cli");
-    std::vector<const char *> argv;
-    for (const std::string &a : args)
-        argv.push_back(a.c_str());
-    std::FILE *out = std::tmpfile();
-    std::FILE *err = std::tmpfile();
-    int status = cli_run(int(argv.size()), argv.data(), out, err);
-    return {status, read_all(out), read_all(err)};
-}
 
 const std::string progress = "Filling matrix\nInverting matrix\nExtracting the result\n";
 

@@ -1,6 +1,7 @@
 // The accurate variant and the studies: closed-form integrals against quadrature, smooth
 // convergence, the vacuum microstrip against Hammerstad and Jensen, honest error bounds,
 // synthesis, sweeps and their options.
+#include "cli_capture.h"
 #include "cli_run.h"
 #include "exact_kernels.h"
 #include "mesh.h"
@@ -158,32 +159,6 @@ TEST(study, synthesis_reaches_the_target_or_names_the_range) {
     EXPECT_EQ(s.searched_from, L"1.01875"); // 1 + 1.2 / 64
     EXPECT_GT(s.z0_from, s.z0_to);
     EXPECT_LT(s.z0_from, 200);
-}
-
-struct cli_result {
-    int status;
-    std::string out, err;
-};
-
-std::string slurp(std::FILE *file) {
-    std::rewind(file);
-    std::string text;
-    char buffer[4096];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
-        text.append(buffer, n);
-    std::fclose(file);
-    return text;
-}
-
-cli_result run(std::vector<std::string> args) {
-    args.insert(args.begin(), "orvanta-cli");
-    std::vector<const char *> argv;
-    for (const std::string &a : args)
-        argv.push_back(a.c_str());
-    std::FILE *out = std::tmpfile(), *err = std::tmpfile();
-    int status = cli_run(int(argv.size()), argv.data(), out, err);
-    return {status, slurp(out), slurp(err)};
 }
 
 TEST(study, command_line_studies) {
