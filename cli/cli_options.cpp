@@ -84,18 +84,18 @@ bool parse_option_number(std::string_view text, double &value, bool percent_allo
 }
 
 // FIELD=FROM:TO:STEP
-std::string parse_sweep(std::string_view spec, cli_options &options) {
-    std::size_t equals = spec.find('=');
-    std::size_t colon1 = spec.find(':', equals);
-    std::size_t colon2 = colon1 == std::string_view::npos ? colon1 : spec.find(':', colon1 + 1);
+std::string parse_sweep(std::string_view text, cli_options &options) {
+    std::size_t equals = text.find('=');
+    std::size_t colon1 = text.find(':', equals);
+    std::size_t colon2 = colon1 == std::string_view::npos ? colon1 : text.find(':', colon1 + 1);
     if (equals == std::string_view::npos || colon2 == std::string_view::npos) {
         return "--sweep takes FIELD=FROM:TO:STEP";
     }
-    options.sweep_field = cli_field_index(spec.substr(0, equals));
-    if (options.sweep_field < 0) return "unknown field '" + std::string(spec.substr(0, equals)) + "'";
-    if (!parse_option_number(spec.substr(equals + 1, colon1 - equals - 1), options.sweep_from, false) ||
-        !parse_option_number(spec.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to, false) ||
-        !parse_option_number(spec.substr(colon2 + 1), options.sweep_step, false)) {
+    options.sweep_field = cli_field_index(text.substr(0, equals));
+    if (options.sweep_field < 0) return "unknown field '" + std::string(text.substr(0, equals)) + "'";
+    if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), options.sweep_from, false) ||
+        !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to, false) ||
+        !parse_option_number(text.substr(colon2 + 1), options.sweep_step, false)) {
         return "--sweep: FROM, TO and STEP must be numbers";
     }
     double count = (options.sweep_to - options.sweep_from) / options.sweep_step;
