@@ -158,16 +158,10 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         return cli_exit_result;
     }
 
-    cli_host host(options, out, err);
-    active_host = &host;
-    sinks_bind(sink_to_host, sink_to_host);
     calc_params params{};
-    // The "%le" line of a refused p goes with the result lines, but never into JSON.
-    int status = cli_exit_refused;
-    bool study = options.converge || options.synthesize || options.sweep_field >= 0;
-    if (study) {
-        // The fields are validated as typed, with the refusal lines of one calculation;
-        // the study's own output follows.
+    if (options.converge || options.synthesize || options.sweep_field >= 0) {
+        // The fields are validated as typed, their refusal lines on standard error; the
+        // study's own output follows.
         cli_options quiet = options;
         quiet.json = true;
         cli_host checker(quiet, out, err);
@@ -182,6 +176,12 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         }
         return cli_study_run(options, out, err);
     }
+
+    cli_host host(options, out, err);
+    active_host = &host;
+    sinks_bind(sink_to_host, sink_to_host);
+    // The "%le" line of a refused p goes with the result lines, but never into JSON.
+    int status = cli_exit_refused;
     if (read_inputs(host, &params, options.json ? err : out) == 0) {
         terminal_progress progress(err);
         calc_thread(&host, &params, options.variant);
