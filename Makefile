@@ -4,7 +4,8 @@ BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
 # Debian packages the build, the tests and the desktop program need.
-PACKAGES := cmake make g++ libgtest-dev qt6-base-dev fonts-dejavu-core valgrind \
+PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev fonts-dejavu-core valgrind \
+  libopenblas-dev liblapacke-dev \
   clang-14 libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)

@@ -25,52 +25,43 @@ const char cli_usage[] =
     "                      bottom strip's centre (default 0.0)\n"
     "  --epsilon-r VALUE   relative permittivity of the slab (default 2.2)\n"
     "  --p VALUE|AUTO      slab overhang beyond the outermost strip edge (default 2.0)\n"
-    "  --mesh-step VALUE|AUTO  nominal cell width (default AUTO)\n"
+    "  --mesh-step VALUE|AUTO  nominal cell width (default AUTO); with --accurate the\n"
+    "                      panels are graded towards every corner and edge, and the\n"
+    "                      step scales them all: halving it doubles every panel set\n"
+    "  --t VALUE           strip thickness (default 0: flat strips); needs --accurate\n"
     "\n"
     "Solver and studies:\n"
-    "  --accurate          closed-form cell integrals on a mesh graded towards the\n"
-    "                      segment ends, and exact physical constants\n"
-    "  --converge[=TOL]    refine the mesh (halving the step) until two solves agree\n"
-    "                      within TOL (default 0.05%; '0.1%' or a fraction such as\n"
-    "                      0.001), then extrapolate, with an error estimate; always\n"
-    "                      with the accurate variant\n"
+    "  --accurate          the whole cross-section (every face of the slab, strips\n"
+    "                      with thickness) on graded panels with closed-form\n"
+    "                      integrals, LU solves and exact physical constants\n"
+    "  --converge[=TOL%]   refine every panel set (halving the step) until the\n"
+    "                      extrapolation's correction is within TOL percent (default\n"
+    "                      0.05%); prints the estimate with its error, or 'Not\n"
+    "                      converged' and why; always with the accurate variant\n"
     "  --target-z0 OHMS --solve-for FIELD\n"
     "                      find the value of FIELD (w1, w2, h, d or epsilon-r, in its\n"
     "                      own units) that gives the target Z0\n"
     "  --sweep FIELD=FROM:TO:STEP\n"
-    "                      one calculation per value of FIELD (also p or mesh-step);\n"
+    "                      one calculation per value of FIELD (also p, mesh-step or t);\n"
     "                      a CSV table (value, Z0, eps_eff, cells) on standard output\n"
     "  --csv FILE          write the sweep's table to FILE instead\n"
     "  --plot FILE         draw the sweep's Z0 and eps_eff as an SVG chart in FILE\n"
     "\n"
     "Output:\n"
-    "  --json              print one JSON object instead of the result lines\n"
+    "  --json              print one JSON object instead of the result lines (for a\n"
+    "                      study, the study's record)\n"
     "  --charges FILE      write the slab problem's cell charges as CSV to FILE\n"
     "  --help              show this help and exit\n"
     "  --version           show the version and exit\n"
     "\n"
     "Exit status: 0 result, 1 refused input, 2 usage error, 3 failed calculation,\n"
     "4 an output file could not be written, 5 the target Z0 is outside the range\n"
-    "searched.\n";
+    "searched, 6 the convergence study stopped before reaching its tolerance.\n";
 
 namespace {
 
-struct field_option {
-    std::string_view name;
-    field_control control;
-};
-
-constexpr field_option field_options[] = {
-    {"--w1", control_w1},
-    {"--w2", control_w2},
-    {"--h", control_h},
-    {"--d", control_d},
-    {"--epsilon-r", control_epsilon_r},
-    {"--p", control_p},
-    {"--mesh-step", control_mesh_step},
-};
-
-constexpr std::string_view field_names[] = {"w1", "w2", "h", "d", "epsilon-r", "p", "mesh-step"};
+constexpr std::string_view field_names[] = {"w1",        "w2", "h",         "d",
+                                            "epsilon-r", "p",  "mesh-step", "t"};
 
 // A number in the calculator's own syntax, optionally ending in '%' (a percentage).
 bool parse_option_number(std::string_view text, double &value, bool percent_allowed) {
@@ -92,9 +83,12 @@ std::string parse_sweep(std::string_view text, cli_options &options) {
         return "--sweep takes FIELD=FROM:TO:STEP";
     }
     options.sweep_field = cli_field_index(text.substr(0, equals));
-    if (options.sweep_field < 0) return "unknown field '" + std::string(text.substr(0, equals)) + "'";
-    if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), options.sweep_from, false) ||
-        !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to, false) ||
+    if (options.sweep_field < 0)
+        return "unknown field '" + std::string(text.substr(0, equals)) + "'";
+    if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), options.sweep_from,
+                             false) ||
+        !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to,
+                             false) ||
         !parse_option_number(text.substr(colon2 + 1), options.sweep_step, false)) {
         return "--sweep: FROM, TO and STEP must be numbers";
     }
@@ -130,21 +124,22 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         }
         if (name == "--converge") {
             options.converge = true;
-            if (inline_value &&
-                !(parse_option_number(arg.substr(name.size() + 1), options.tolerance, true) &&
-                  options.tolerance > 0)) {
-                return "--converge takes a positive tolerance, such as 0.05% or 0.0005";
+            // A bare number is ambiguous (is 5 five percent or 500%?): only a percentage.
+            std::string_view tolerance = inline_value ? arg.substr(name.size() + 1) : "";
+            if (inline_value && !(tolerance.size() > 1 && tolerance.back() == '%' &&
+                                  parse_option_number(tolerance, options.tolerance, true) &&
+                                  options.tolerance > 0 && options.tolerance < 1)) {
+                return "--converge takes a tolerance in percent above 0 and below 100, such "
+                       "as 0.05%";
             }
             continue;
         }
 
-        const field_option *field = nullptr;
-        for (const field_option &candidate : field_options) {
-            if (candidate.name == name) field = &candidate;
-        }
+        int field = name.substr(0, 2) == "--" ? cli_field_index(name.substr(2)) : -1;
         constexpr std::string_view valued[] = {"--charges", "--target-z0", "--solve-for",
-                                               "--sweep", "--csv", "--plot"};
-        if (!field && std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
+                                               "--sweep",   "--csv",       "--plot"};
+        if (field < 0 &&
+            std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
             return "unknown option '" + std::string(arg) + "'";
         }
 
@@ -156,8 +151,8 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         } else {
             return "option '" + std::string(name) + "' needs a value";
         }
-        if (field) {
-            options.fields[field->control - control_w1] = utf8_to_wide(value);
+        if (field >= 0) {
+            options.fields[field] = utf8_to_wide(value);
         } else if (name == "--target-z0") {
             options.synthesize = true;
             if (!parse_option_number(value, options.target_z0, false) || !(options.target_z0 > 0)) {
@@ -187,6 +182,16 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
     }
     if ((!options.csv_file.empty() || !options.plot_file.empty()) && options.sweep_field < 0) {
         return "--csv and --plot belong to --sweep";
+    }
+    // The mesh of the specified variant has flat strips only; a thickness it cannot
+    // model must not be dropped silently. (A text that is no number is refused later,
+    // by validation, like any field.)
+    double thickness = 0;
+    bool thick = parse_option_number(wide_to_utf8(options.fields[field_t]), thickness, false) &&
+                 thickness != 0;
+    bool sweeps_thickness = options.sweep_field == field_t;
+    if ((thick || sweeps_thickness) && options.variant != variant_accurate && !options.converge) {
+        return "a strip thickness (--t) needs the accurate variant (--accurate)";
     }
     return {};
 }

@@ -9,21 +9,22 @@
 #include <string_view>
 
 struct cli_options {
-    // Indexed by field_control - control_w1; each starts as the dialog's start value.
-    std::wstring fields[7] = {L"2.4", L"10", L"0.79", L"0.0", L"2.2", L"2.0", L"AUTO"};
+    // Indexed by field_control - control_w1, then the thickness; each starts as the
+    // dialog's start value (the thickness as 0, flat strips).
+    std::wstring fields[8] = {L"2.4", L"10", L"0.79", L"0.0", L"2.2", L"2.0", L"AUTO", L"0"};
     bool json = false;
     solver_variant variant = variant_specified;
     std::string charges_file; // empty: no charge table
     // The studies; at most one of them runs instead of the single calculation.
     bool converge = false;
-    double tolerance = 0.0005;    // relative, for --converge
+    double tolerance = 0.0005; // relative, for --converge (typed as a percentage)
     bool synthesize = false;
-    double target_z0 = 0;         // ohms, for --target-z0
-    int solve_for = -1;           // field index for --target-z0
-    int sweep_field = -1;         // field index for --sweep
+    double target_z0 = 0; // ohms, for --target-z0
+    int solve_for = -1;   // field index for --target-z0
+    int sweep_field = -1; // field index for --sweep
     double sweep_from = 0, sweep_to = 0, sweep_step = 0;
-    std::string csv_file;         // the sweep's table; empty: standard output
-    std::string plot_file;        // the sweep's SVG chart; empty: none
+    std::string csv_file;  // the sweep's table; empty: standard output
+    std::string plot_file; // the sweep's SVG chart; empty: none
     bool help = false;
     bool version = false;
 };
@@ -31,8 +32,8 @@ struct cli_options {
 // Parses argv. Returns an empty text on success, else the usage error to show.
 std::string cli_parse(int argc, const char *const *argv, cli_options &options);
 
-// The field index of an option's field name (w1, w2, h, d, epsilon-r, p, mesh-step), or
-// -1 for none.
+// The field index of an option's field name (w1, w2, h, d, epsilon-r, p, mesh-step, t),
+// or -1 for none.
 int cli_field_index(std::string_view name);
 
 // The text of --help.

@@ -18,11 +18,9 @@
 
 namespace {
 
-// The numbers of a finished run that outlive its release.
+// The numbers of a finished run that outlive its release (its pointers do not).
 struct run_figures {
     calc_outcome outcome;
-    std::int32_t cell_count = 0;
-    std::int32_t strip_cells = 0;
 };
 
 class cli_host final : public input_source, public calc_host {
@@ -56,10 +54,6 @@ class cli_host final : public input_source, public calc_host {
     void finished(const calc_outcome &outcome) override {
         figures_.emplace();
         figures_->outcome = outcome;
-        if (outcome.mesh) {
-            figures_->cell_count = outcome.mesh->cell_count;
-            figures_->strip_cells = outcome.mesh->dielectric_begin;
-        }
         if (outcome.ok && !options_.charges_file.empty()) {
             charges_written_ = write_charges(*outcome.mesh, outcome.slab);
         }
@@ -96,7 +90,10 @@ void sink_to_host(const wchar_t *text) {
     if (active_host) active_host->append_line(text);
 }
 
-void write_json(std::FILE *out, const cli_host &host) {
+// The JSON record of one run: its lines, then the line as the user entered it (a
+// microstrip with its own h, C and C0) with the overhang and mesh step resolved, and
+// for a microstrip that was solved as its mirrored pair, that pair under its own key.
+void write_json(std::FILE *out, const cli_host &host, const cli_options &options) {
     std::string json = "{\n  \"lines\": [";
     const char *separator = "";
     for (const std::wstring &line : host.lines()) {
@@ -105,36 +102,56 @@ void write_json(std::FILE *out, const cli_host &host) {
         separator = ",";
     }
     json += "\n  ]";
-    auto field = [&json](const char *name, const std::string &value) {
+    auto field = [&](const char *name, const std::string &value) {
         json += ",\n  \"" + std::string(name) + "\": " + value;
     };
     const std::optional<run_figures> &figures = host.figures();
     bool ok = figures && figures->outcome.ok;
-    field("ok", ok ? "true" : "false");
+    const calc_outcome *o = figures ? &figures->outcome : nullptr;
     auto number = [&](const char *name, bool known, double value) {
         field(name, known ? format_double(value) : "null");
     };
     auto count = [&](const char *name, bool known, std::int32_t value) {
         field(name, known ? std::to_string(value) : "null");
     };
-    const calc_outcome *o = figures ? &figures->outcome : nullptr;
-    bool meshed = o && o->mesh;
-    number("w1", o, o ? o->used.w1 : 0);
-    number("w2", o, o ? o->used.w2 : 0);
-    number("h", o, o ? o->used.h : 0);
-    number("d", o, o ? o->used.d : 0);
-    number("epsilon_r", o, o ? o->used.epsilon_r : 0);
+    field("ok", ok ? "true" : "false");
+    field("variant", options.variant == variant_accurate ? "\"accurate\"" : "\"specified\"");
+    field("microstrip", o && o->microstrip ? "true" : "false");
+    const calc_params *line = o ? &o->entered : nullptr;
+    bool microstrip = o && o->microstrip;
+    number("w1", o, o ? line->w1 : 0);
+    number("w2", o && !microstrip, o ? line->w2 : 0);
+    number("h", o, o ? line->h : 0);
+    number("d", o, o ? (microstrip ? 0.0 : line->d) : 0);
+    number("epsilon_r", o, o ? line->epsilon_r : 0);
     number("p", o, o ? o->used.p : 0);
-    number("mesh_step", o,
-           o ? mesh_effective_step(o->used.w1, o->used.w2, o->used.h, o->used.mesh_step) : 0);
-    count("cell_count", meshed, meshed ? figures->cell_count : 0);
-    count("strip_cells", meshed, meshed ? figures->strip_cells : 0);
-    count("dielectric_cells", meshed, meshed ? figures->cell_count - figures->strip_cells : 0);
-    number("C0", ok, ok ? o->capacitances[0] : 0);
-    number("C", ok, ok ? o->capacitances[1] : 0);
-    number("eps_eff", ok, ok ? o->capacitances[1] / o->capacitances[0] : 0);
+    number("t", o, o ? line->t : 0);
+    number("mesh_step", o, o ? o->mesh_step : 0);
+    bool meshed = o && o->cells > 0;
+    count("cell_count", meshed, meshed ? o->cells : 0);
+    count("strip_cells", meshed, meshed ? o->strip_cells : 0);
+    count("dielectric_cells", meshed, meshed ? o->cells - o->strip_cells : 0);
+    number("C0", ok, ok ? o->line_capacitances[0] : 0);
+    number("C", ok, ok ? o->line_capacitances[1] : 0);
+    number("eps_eff", ok, ok ? o->line_capacitances[1] / o->line_capacitances[0] : 0);
     number("Z0", ok, ok ? o->z0 : 0);
-    number("Z0_solver", ok, ok ? o->z0_solver : 0);
+    if (o && o->mirrored) {
+        json += ",\n  \"mirrored\": {";
+        separator = "";
+        auto inner = [&](const char *name, bool known, double value) {
+            json += std::string(separator) + "\n    \"" + name +
+                    "\": " + (known ? format_double(value) : "null");
+            separator = ",";
+        };
+        inner("w1", true, o->used.w1);
+        inner("w2", true, o->used.w2);
+        inner("h", true, o->used.h);
+        inner("d", true, o->used.d);
+        inner("C0", ok, ok ? o->capacitances[0] : 0);
+        inner("C", ok, ok ? o->capacitances[1] : 0);
+        inner("Z0", ok, ok ? o->z0_solver : 0);
+        json += "\n  }";
+    }
     json += "\n}\n";
     std::fputs(json.c_str(), out);
 }
@@ -168,6 +185,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         active_host = &checker;
         sinks_bind(sink_to_host, sink_to_host);
         int accepted = read_inputs(checker, &params, err);
+        if (accepted == 0) accepted = read_thickness(options.fields[field_t].c_str(), &params);
         active_host = nullptr;
         if (accepted != 0) {
             for (const std::wstring &line : checker.lines())
@@ -182,7 +200,8 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     sinks_bind(sink_to_host, sink_to_host);
     // The "%le" line of a refused p goes with the result lines, but never into JSON.
     int status = cli_exit_refused;
-    if (read_inputs(host, &params, options.json ? err : out) == 0) {
+    if (read_inputs(host, &params, options.json ? err : out) == 0 &&
+        read_thickness(options.fields[field_t].c_str(), &params) == 0) {
         terminal_progress progress(err);
         calc_thread(&host, &params, options.variant);
         bool ok = host.figures() && host.figures()->outcome.ok;
@@ -190,7 +209,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
                  : host.charges_written() ? cli_exit_result
                                           : cli_exit_charges_file;
     }
-    if (options.json) write_json(out, host);
+    if (options.json) write_json(out, host, options);
     std::fflush(out);
     active_host = nullptr;
     return status;

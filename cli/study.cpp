@@ -31,9 +31,8 @@ class study_host final : public input_source, public calc_host {
     void show_plot(const plot_request &) override {}
     void finished(const calc_outcome &outcome) override {
         point_.ok = outcome.ok;
-        const calc_params &used = outcome.used;
-        point_.mesh_step = mesh_effective_step(used.w1, used.w2, used.h, used.mesh_step);
-        if (outcome.mesh) point_.cells = outcome.mesh->cell_count;
+        point_.mesh_step = outcome.mesh_step;
+        point_.cells = outcome.cells;
         if (outcome.ok) {
             point_.z0 = outcome.z0;
             point_.eps_eff = outcome.capacitances[1] / outcome.capacitances[0];
@@ -71,27 +70,77 @@ std::wstring study_value_text(double value) {
 study_point study_run(const field_texts &fields, solver_variant variant) {
     static std::FILE *diagnostics = std::fopen("/dev/null", "w");
     // A study explores values the user did not type; one of them (a thin slab makes a
-    // fine automatic step) could ask for a mesh of tens of thousands of cells. Such a
-    // point fails with the memory lines, as on a small machine, instead of running for
-    // minutes: about 2000 cells at most.
-    core_memory_ceiling(study_memory_ceiling);
+    // fine automatic step) could ask the specified variant's uniform mesh for tens of
+    // thousands of cells. Such a point fails with the memory lines, as on a small
+    // machine, instead of running for minutes: about 2000 cells at most. The accurate
+    // variant's graded panels stay few; it refuses a mesh by the memory available.
+    if (variant == variant_specified) core_memory_ceiling(study_memory_ceiling);
     study_point point;
     study_host host(fields, point);
     message_sink saved[2] = {message_sinks[0], message_sinks[1]};
     active = &host;
     sinks_bind(to_active, to_active);
     calc_params params{};
-    if (read_inputs(host, &params, diagnostics ? diagnostics : stderr) == 0) {
+    const wchar_t *thickness =
+        fields.size() > std::size_t(field_t) ? fields[field_t].c_str() : L"0";
+    if (read_inputs(host, &params, diagnostics ? diagnostics : stderr) == 0 &&
+        read_thickness(thickness, &params) == 0) {
         calc_thread(&host, &params, variant);
     }
     active = nullptr;
     sinks_bind(saved[1], saved[0]);
-    core_memory_ceiling(0);
+    if (variant == variant_specified) core_memory_ceiling(0);
     return point;
 }
 
-convergence study_converge(const field_texts &fields, solver_variant variant, double tolerance,
-                           int max_solves, int max_cells) {
+namespace {
+
+// Richardson extrapolation of the last three solves with the order they show. Halving
+// the step leaves an error ~ C h^q, so with the differences d1, d2 of the three values
+// their ratio is 2^q and the limit lies at z2 + d2 / (ratio - 1). The stated error is
+// that correction itself (the error of the last solve, which bounds the extrapolated
+// value's by a wide margin once the ratio is steady), never less than d2 / 15 (an order
+// above 4 is taken for chance); without an orderly approach (a change of sign or a
+// growing difference) the last value stands with the larger difference as its error.
+double extrapolate(const std::vector<study_point> &points, double study_point::*figure,
+                   double &value, double &error) {
+    std::size_t n = points.size();
+    double z2 = points[n - 1].*figure;
+    if (n < 3) {
+        value = z2;
+        error = n < 2 ? INFINITY : std::fabs(z2 - points[n - 2].*figure);
+        return 0.0;
+    }
+    double d1 = points[n - 2].*figure - points[n - 3].*figure;
+    double d2 = z2 - points[n - 2].*figure;
+    if (d2 == 0) {
+        value = z2;
+        error = std::fabs(d1) / 15;
+        return 0.0;
+    }
+    if (d1 * d2 > 0 && std::fabs(d2) < std::fabs(d1)) {
+        double ratio = d1 / d2;
+        double correction = d2 / (ratio - 1);
+        value = z2 + correction;
+        error = std::max(std::fabs(correction), std::fabs(d2) / 15);
+        return std::log2(ratio);
+    }
+    value = z2;
+    error = std::max(std::fabs(d1), std::fabs(d2));
+    return 0.0;
+}
+
+// Why a point failed: its last line that says more than that it failed.
+std::wstring failure_reason(const study_point &point) {
+    for (auto line = point.lines.rbegin(); line != point.lines.rend(); ++line) {
+        if (*line != L"Calculation failed") return *line;
+    }
+    return L"the calculation failed";
+}
+
+} // namespace
+
+convergence study_converge(const field_texts &fields, double tolerance, int max_solves) {
     convergence result;
     field_texts texts = fields;
     std::wstring &step_text = texts[control_mesh_step - control_w1];
@@ -102,55 +151,36 @@ convergence study_converge(const field_texts &fields, solver_variant variant, do
     } else {
         // The automatic step of the geometry as the job resolves it, doubled: the first
         // three meshes then cost little more than one at the automatic step.
-        study_point probe = study_run(texts, variant);
+        study_point probe = study_run(texts, variant_accurate);
         if (!probe.ok) {
+            result.stop = failure_reason(probe);
             result.points.push_back(probe);
             return result;
         }
         step_mm = 2000 * probe.mesh_step;
     }
 
-    auto agree = [tolerance](double a, double b) { return std::fabs(a - b) <= tolerance * std::fabs(a); };
-    for (int k = 0; k < max_solves; ++k) {
-        if (!result.points.empty() && 2 * result.points.back().cells > max_cells) break;
+    std::vector<study_point> solved;
+    for (int k = 0; k < max_solves && !result.converged; ++k) {
         step_text = study_value_text(step_mm / std::ldexp(1.0, k));
-        study_point point = study_run(texts, variant);
+        study_point point = study_run(texts, variant_accurate);
         point.value = step_text;
         result.points.push_back(point);
-        if (!point.ok) return result;
-        std::size_t n = result.points.size();
-        if (n >= 3) {
-            const study_point &last = result.points[n - 1], &before = result.points[n - 2];
-            if (agree(last.z0, before.z0) && agree(last.eps_eff, before.eps_eff)) {
-                result.converged = true;
-                break;
-            }
+        if (!point.ok) {
+            result.stop = failure_reason(point);
+            break;
         }
+        solved.push_back(point);
+        result.order = extrapolate(solved, &study_point::z0, result.z0, result.z0_error);
+        extrapolate(solved, &study_point::eps_eff, result.eps_eff, result.eps_eff_error);
+        result.reached = std::max(result.z0_error / std::fabs(result.z0),
+                                  result.eps_eff_error / std::fabs(result.eps_eff));
+        result.converged = solved.size() >= 3 && result.reached <= tolerance;
     }
-
-    // Richardson extrapolation of the last three, with the order they show. The stated
-    // error is the larger of the last difference and the extrapolation's correction: a
-    // further refinement lands between the last solve and the limit.
-    std::size_t n = result.points.size();
-    if (n < 3) return result;
-    auto extrapolate = [&](double study_point::*figure, double &value, double &error) {
-        double z2 = result.points[n - 1].*figure;
-        double d1 = result.points[n - 2].*figure - result.points[n - 3].*figure;
-        double d2 = z2 - result.points[n - 2].*figure;
-        if (d1 * d2 > 0 && std::fabs(d2) < std::fabs(d1)) {
-            double ratio = d1 / d2;
-            double correction = d2 / (ratio - 1);
-            value = z2 + correction;
-            error = std::max(std::fabs(d2), std::fabs(correction));
-            return std::log2(ratio);
-        }
-        // No orderly approach: the last value, with the last two steps as the error.
-        value = z2;
-        error = std::max(std::fabs(d1), std::fabs(d2));
-        return 0.0;
-    };
-    result.order = extrapolate(&study_point::z0, result.z0, result.z0_error);
-    extrapolate(&study_point::eps_eff, result.eps_eff, result.eps_eff_error);
+    if (!result.converged && result.stop.empty()) {
+        result.stop = L"the study's limit of " + std::to_wstring(max_solves) + L" solves";
+    }
+    result.estimated = !solved.empty();
     return result;
 }
 
@@ -221,8 +251,12 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
             d = e = b - a;
         }
         if (std::fabs(fc) < std::fabs(fb)) {
-            a = b; b = c; c = a;
-            fa = fb; fb = fc; fc = fa;
+            a = b;
+            b = c;
+            c = a;
+            fa = fb;
+            fb = fc;
+            fc = fa;
         }
         double tol = 1e-11 * std::fabs(b) + 1e-15;
         double m = 0.5 * (c - b);
@@ -237,7 +271,10 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
                 p = s * (2 * m * t * (t - r) - (b - a) * (r - 1));
                 q = (t - 1) * (r - 1) * (s - 1);
             }
-            if (p > 0) q = -q; else p = -p;
+            if (p > 0)
+                q = -q;
+            else
+                p = -p;
             if (2 * p < std::min(3 * m * q - std::fabs(tol * q), std::fabs(e * q))) {
                 e = d;
                 d = p / q;

@@ -13,18 +13,19 @@
 // One calculation of a study.
 struct study_point {
     bool ok = false;
-    std::wstring value;       // the text of the varied field (or of the mesh step)
-    double mesh_step = 0;     // metres, as meshed
-    int cells = 0;            // mesh cells
-    double z0 = 0;            // ohms, as printed
-    double eps_eff = 0;       // C / C0
+    std::wstring value;              // the text of the varied field (or of the mesh step)
+    double mesh_step = 0;            // metres, as meshed
+    int cells = 0;                   // mesh cells
+    double z0 = 0;                   // ohms, as printed
+    double eps_eff = 0;              // C / C0
     std::vector<std::wstring> lines; // the run's lines, for reporting a refusal or failure
 };
 
 // The seven field texts of the dialog, indexed by field_control - control_w1.
 using field_texts = std::vector<std::wstring>;
 
-// The memory one study point may use: the solver's peak for about 2000 cells.
+// The memory one study point of the specified variant may use: the solver's peak for
+// about 2000 cells.
 constexpr std::size_t study_memory_ceiling = std::size_t{80} << 20;
 
 // One run with these texts; the sinks are taken over for its duration.
@@ -32,24 +33,26 @@ study_point study_run(const field_texts &fields, solver_variant variant);
 
 struct convergence {
     std::vector<study_point> points; // coarsest first, the step halved each time
-    bool converged = false;          // two successive solves agreed within the tolerance
+    bool converged = false;          // the estimate's relative error is within tolerance
+    bool estimated = false;          // at least one solve succeeded: the figures below hold
     double z0 = 0, z0_error = 0;     // extrapolated value and its error bound
     double eps_eff = 0, eps_eff_error = 0;
-    double order = 0;                // observed order of Z0 (0 when it could not be seen)
+    double order = 0;   // observed order of Z0 (0 when it could not be seen)
+    double reached = 0; // the larger relative error of the two estimates
+    std::wstring stop;  // why the study stopped short of converging
 };
 
-// Solves on meshes of step s, s/2, s/4, ... from the fields' mesh step (AUTO: twice the
-// automatic step) until two successive solves agree within tolerance (relative, for Z0
-// and the effective permittivity), at least three solves and at most max_solves; then
-// extrapolates the last three (Richardson with the observed order). A mesh of more than
-// max_cells is not attempted (each halving doubles the cells and costs eight times as
-// much); the result then says it did not converge.
-convergence study_converge(const field_texts &fields, solver_variant variant, double tolerance,
-                           int max_solves = 7, int max_cells = 6000);
+// Solves the accurate variant on meshes of step s, s/2, s/4, ... from the fields' mesh
+// step (AUTO: twice the automatic step), each halving refining every panel set, and
+// extrapolates the last three solves (Richardson with the observed order) after each;
+// stops when both estimates' relative errors are within tolerance (at least three
+// solves), when a solve fails or is refused (the next mesh would not fit the memory
+// available), or after max_solves. The best estimate so far is kept either way.
+convergence study_converge(const field_texts &fields, double tolerance, int max_solves = 8);
 
 struct synthesis {
     bool found = false;
-    study_point best;             // the point whose value is the answer
+    study_point best; // the point whose value is the answer
     int solves = 0;
     std::wstring searched_from, searched_to; // the range searched, field units
     double z0_from = 0, z0_to = 0;           // Z0 at its ends

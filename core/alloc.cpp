@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
+#include <sys/mman.h>
 
 namespace {
 
@@ -34,6 +35,11 @@ unsigned long long available_bytes() {
 
 } // namespace
 
+std::size_t core_memory_available() {
+    std::size_t limit = ceiling.load();
+    return limit > 0 ? limit : std::size_t(available_bytes());
+}
+
 bool core_memory_fits(std::size_t bytes) {
     std::size_t limit = ceiling.load();
     if (limit > 0) return bytes <= limit;
@@ -42,12 +48,26 @@ bool core_memory_fits(std::size_t bytes) {
     return available == 0 || bytes <= available;
 }
 
+namespace {
+
+// Blocks at least this large are aligned to and advised for transparent huge pages.
+constexpr std::size_t huge_page = std::size_t{2} << 20;
+
+void *allocate(std::size_t bytes) {
+    if (bytes < huge_page) return std::malloc(bytes == 0 ? 1 : bytes);
+    void *block = std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page);
+    if (block) madvise(block, bytes, MADV_HUGEPAGE);
+    return block;
+}
+
+} // namespace
+
 void *core_alloc(std::size_t bytes) {
     long call = ++calls;
     long failing = fail_at.load();
     if (failing > 0 && call == failing) return nullptr;
     if (!core_memory_fits(bytes)) return nullptr;
-    void *block = std::malloc(bytes == 0 ? 1 : bytes);
+    void *block = allocate(bytes);
     if (!block) return nullptr;
     ++live;
     std::size_t in_use = bytes_in_use += malloc_usable_size(block);

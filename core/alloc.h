@@ -17,6 +17,10 @@ void core_release(void *block);
 // (MemAvailable of /proc/meminfo). True when the figure cannot be read.
 bool core_memory_fits(std::size_t bytes);
 
+// The memory a working set may take now: the ceiling when one is set, else MemAvailable
+// of /proc/meminfo; 0 when the figure cannot be read.
+std::size_t core_memory_available();
+
 // A non-zero ceiling takes the place of the machine's free memory for every request,
 // large or small, so that a study, a test or a fuzzer can bound the size of the problems
 // it runs; 0 restores the real figure.

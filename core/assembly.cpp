@@ -3,7 +3,6 @@
 // rows are filled on all cores at once.
 #include "assembly.h"
 
-#include "exact_kernels.h"
 #include "kernels.h"
 #include "progress.h"
 #include "worker_pool.h"
@@ -22,7 +21,6 @@ struct assembly {
     md_t *p;
     md_t *f;
     double free_charge_coefficient; // (1 - eps) / 2 pi, the opposite face's share of F
-    bool exact;                     // closed-form integrals and the exact eps0
 
     double &p_at(std::int32_t i, std::int32_t j) const {
         return p->data[std::size_t(i) * std::size_t(p->cols) + std::size_t(j)];
@@ -36,11 +34,6 @@ struct assembly {
     // self term instead of a trapezoid over the logarithmic singularity.
     void same_face(std::int32_t i, cell_range columns) const {
         double xi = cell(i).center;
-        if (exact) {
-            for (std::int32_t j = columns.begin; j < columns.end; ++j)
-                p_at(i, j) = -exact_potential_factor * exact_same_face(xi, cell(j));
-            return;
-        }
         for (std::int32_t j = columns.begin; j < columns.end; ++j) {
             if (j == i) {
                 p_at(i, j) = kernel_self(cell(i).half_width);
@@ -55,14 +48,6 @@ struct assembly {
     // charge that their normal field induces at the row's cell.
     void opposite_face(std::int32_t i, cell_range columns) const {
         double xi = cell(i).center;
-        if (exact) {
-            for (std::int32_t j = columns.begin; j < columns.end; ++j) {
-                exact_pair e = exact_opposite_face(xi, cell(j), mesh->h);
-                p_at(i, j) = -exact_potential_factor * e.potential;
-                f_at(i, j) = free_charge_coefficient * e.field;
-            }
-            return;
-        }
         for (std::int32_t j = columns.begin; j < columns.end; ++j) {
             trapezoid_pair t = kernel_opposite_face(xi, cell(j), mesh->h);
             p_at(i, j) = (t.potential * -potential_factor) * t.delta;
@@ -70,21 +55,9 @@ struct assembly {
         }
     }
 
-    // A dielectric row in closed form: the field integral enters P with the face's sign
-    // and F with the free-charge coefficient.
-    void exact_face_flux(std::int32_t i, cell_range columns, double sign) const {
-        double xi = cell(i).center;
-        for (std::int32_t j = columns.begin; j < columns.end; ++j) {
-            double field = exact_field(xi, cell(j), mesh->h);
-            p_at(i, j) = sign * field;
-            f_at(i, j) = free_charge_coefficient * field;
-        }
-    }
-
     // Dielectric row of the top face: P is F's row scaled by 2 pi / (1 - eps), so the
     // field term enters with coefficient 1 (bracket * 1 is the bracket itself).
     void top_face_flux(std::int32_t i, cell_range columns) const {
-        if (exact) return exact_face_flux(i, columns, 1.0);
         double xi = cell(i).center;
         for (std::int32_t j = columns.begin; j < columns.end; ++j) {
             trapezoid t = kernel_field(xi, cell(j), mesh->h);
@@ -96,7 +69,6 @@ struct assembly {
     // Dielectric row of the bottom face: the scale is -2 pi / (1 - eps). F's term here
     // is grouped as coefficient * (delta * bracket), which can differ in the last bit.
     void bottom_face_flux(std::int32_t i, cell_range columns) const {
-        if (exact) return exact_face_flux(i, columns, -1.0);
         double xi = cell(i).center;
         for (std::int32_t j = columns.begin; j < columns.end; ++j) {
             trapezoid t = kernel_field(xi, cell(j), mesh->h);
@@ -108,11 +80,9 @@ struct assembly {
 
 } // namespace
 
-void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge,
-                     solver_variant variant) {
+void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
     double eps = mesh->epsilon_r;
-    assembly a{mesh, potential, free_charge, (1 - eps) / 6.283185307179586,
-               variant == variant_accurate};
+    assembly a{mesh, potential, free_charge, (1 - eps) / 6.283185307179586};
     cell_range top_strip{mesh->strip1_begin, mesh->strip2_begin};
     cell_range bottom_strip{mesh->strip2_begin, mesh->dielectric_begin};
     cell_range top_face{mesh->dielectric_begin, mesh->lower_dielectric_begin};
@@ -149,7 +119,7 @@ void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge,
     // The strip rows cost a hundred logarithms an entry and the face rows a hundred
     // divisions, so the rows are dealt out in turn rather than in halves.
     std::int32_t n = mesh->cell_count;
-    long long work = (a.exact ? 4LL : 100LL) * n * n;
+    long long work = 100LL * n * n;
     run_workers(worker_count(work), [&](int index, int count, const std::function<void()> &) {
         for (std::int32_t i = index; i < n; i += count) {
             fill_row(i);

@@ -4,7 +4,6 @@
 
 #include "matrix.h"
 #include "mesh.h"
-#include "solver_variant.h"
 
 // 1 / (2 pi eps0) in metres per farad, rounded as the calculator has always used it.
 constexpr double potential_factor = 1.8e10;
@@ -13,7 +12,4 @@ constexpr double potential_factor = 1.8e10;
 // rows of P give the potential at the cell's centre, dielectric rows the continuity of
 // the normal flux density across the bare slab face; a row of F gives the free charge
 // density of a cell from the total charge densities of all cells. Cannot fail.
-// The variant chooses the trapezoid sums with the rounded constant, or closed-form
-// integrals with the exact one.
-void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge,
-                     solver_variant variant = variant_specified);
+void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge);

@@ -1,6 +1,7 @@
 // The steps of one calculation, in the order the result list shows them.
 #include "calc_job.h"
 
+#include "accurate_job.h"
 #include "vector_state.h"
 
 namespace {
@@ -13,27 +14,25 @@ void append_formatted(calc_host *host, const wchar_t *format, Number value) {
 }
 
 // Writes the result lines of a solve, or reports it as failed; fills the outcome.
-void solve_and_report(calc_host *host, calc_outcome &outcome, solver_variant variant) {
-    double z0 = solve_line_variant(outcome.mesh, variant, &outcome.vacuum, &outcome.slab,
-                                   outcome.capacitances);
+void solve_and_report(calc_host *host, calc_outcome &outcome) {
+    double z0 = solve_line(outcome.mesh, &outcome.vacuum, &outcome.slab, outcome.capacitances);
     outcome.z0_solver = z0;
     // A failed solve wrote none of the outputs, so there is nothing to print from.
     if (z0 == -1.0) return;
     outcome.ok = true;
     append_formatted(host, L"Effective permittivity = %lf",
                      outcome.capacitances[1] / outcome.capacitances[0]);
-    // The mirrored pair has twice the impedance of the microstrip over its ground plane.
+    // The mirrored pair has twice the impedance of the microstrip over its ground plane,
+    // and half the capacitance.
     outcome.z0 = outcome.microstrip ? z0 * 0.5 : z0;
+    double scale = outcome.microstrip ? 2.0 : 1.0;
+    outcome.line_capacitances[0] = outcome.capacitances[0] * scale;
+    outcome.line_capacitances[1] = outcome.capacitances[1] * scale;
     append_formatted(host, L"Z0 = %lf Ohm", outcome.z0);
 }
 
-} // namespace
-
-int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
-    clear_vector_upper_state();
-    host->set_calculate_enabled(false);
-    calc_outcome outcome{};
-
+// The mesh of the strips and the bare faces, and its solve.
+mesh_t *specified_steps(calc_host *host, calc_params *params, calc_outcome &outcome) {
     if (params->w2 <= 0) {
         // A strip at height h over a ground plane is, by mirroring, the symmetric pair
         // of equal strips 2h apart.
@@ -41,6 +40,7 @@ int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
         params->w2 = params->w1;
         params->h = params->h * 2;
         outcome.microstrip = true;
+        outcome.mirrored = true;
         host->append_line(L"Infinite w2 (fall back to microstrip)");
         host->append_line(L"Calculation with two symmetric strips");
     }
@@ -50,23 +50,50 @@ int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
                          params->p * 1000);
     }
     outcome.used = *params;
-    if (variant == variant_accurate) {
-        host->append_line(L"Accurate variant: closed-form cell integrals, exact constants");
-    }
+    outcome.mesh_step = mesh_effective_step(params->w1, params->w2, params->h, params->mesh_step);
 
-    auto *make_mesh = variant == variant_accurate ? mesh_new_graded : mesh_new;
-    mesh_t *mesh = make_mesh(params->w1, params->w2, params->d, params->p, params->h,
+    mesh_t *mesh = mesh_new(params->w1, params->w2, params->d, params->p, params->h,
                             params->epsilon_r, params->mesh_step);
     outcome.mesh = mesh;
-    if (mesh) {
-        append_formatted(host, L"Mesh cells = %d", mesh->cell_count);
-        append_formatted(host, L"\tcells for strips = %d", mesh->dielectric_begin);
-        append_formatted(host, L"\tcells for dielectrics = %d",
-                         mesh->cell_count - mesh->dielectric_begin);
-        solve_and_report(host, outcome, variant);
+    if (!mesh) return nullptr;
+    outcome.cells = mesh->cell_count;
+    outcome.strip_cells = mesh->dielectric_begin;
+    append_formatted(host, L"Mesh cells = %d", mesh->cell_count);
+    append_formatted(host, L"\tcells for strips = %d", mesh->dielectric_begin);
+    append_formatted(host, L"\tcells for dielectrics = %d",
+                     mesh->cell_count - mesh->dielectric_begin);
+    solve_and_report(host, outcome);
+    return mesh;
+}
+
+// The whole cross-section on graded panels.
+mesh_t *accurate_job(calc_host *host, calc_params *params, calc_outcome &outcome) {
+    if (params->w2 <= 0) {
+        params->d = 0;
+        outcome.microstrip = true;
+        host->append_line(L"Infinite w2 (fall back to microstrip)");
+        host->append_line(L"Microstrip over an infinite ground plane");
     }
+    if (params->p <= 0) {
+        params->p = accurate_auto_overhang(params->h);
+        append_formatted(host, L"use p = %lf mm (emulation of a infinite large p)",
+                         params->p * 1000);
+    }
+    outcome.used = *params;
+    return accurate_steps(host, params, &outcome);
+}
+
+} // namespace
+
+int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
+    clear_vector_upper_state();
+    host->set_calculate_enabled(false);
+    calc_outcome outcome{};
+    outcome.entered = *params;
+    mesh_ptr mesh(variant == variant_accurate ? accurate_job(host, params, outcome)
+                                              : specified_steps(host, params, outcome));
     if (outcome.ok && host->plot_box_checked()) {
-        host->show_plot(plot_request{mesh, outcome.slab.free_charge});
+        host->show_plot(plot_request{outcome.mesh, outcome.slab.free_charge});
     }
     host->finished(outcome);
 
@@ -74,7 +101,7 @@ int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
     md_free(outcome.slab.total_charge);
     md_free(outcome.vacuum.free_charge);
     md_free(outcome.vacuum.total_charge);
-    mesh_free(mesh);
+    mesh.reset();
     host->set_calculate_enabled(true);
     return 0;
 }

@@ -8,9 +8,11 @@
 #include "mesh.h"
 #include "params.h"
 #include "solver.h"
+#include "solver_variant.h"
 
-// What the plot window draws: the mesh and the slab problem's free charge per cell.
-// Borrowed from the job for as long as the window is open.
+// What the plot window draws: the mesh and the slab problem's free charge per cell (for
+// the accurate variant, the strips' panels seen from above). Borrowed from the job for as
+// long as the window is open.
 struct plot_request {
     const mesh_t *mesh;
     const md_t *free_charge;
@@ -18,15 +20,21 @@ struct plot_request {
 
 // Everything one run produced, handed to the host just before the job releases it.
 struct calc_outcome {
-    bool ok;                // false when the mesh or the solve failed
-    calc_params used;       // the parameters after the job's substitutions
-    bool microstrip;        // the infinite-w2 fallback was applied
-    const mesh_t *mesh;     // null when the mesh failed
-    charge_pair vacuum;     // null vectors unless ok
-    charge_pair slab;       // null vectors unless ok
-    double capacitances[2]; // C0, C in farads per metre, when ok
-    double z0_solver;       // as solve_line returned it
-    double z0;              // as printed: halved for a microstrip
+    bool ok;             // false when the mesh or the solve failed
+    calc_params entered; // the parameters as they came in
+    calc_params used;    // the parameters after the job's substitutions
+    bool microstrip;     // the infinite-w2 fallback was applied
+    bool mirrored;       // the microstrip was solved as the mirrored pair of strips
+    double mesh_step;    // the nominal cell width meshed with, metres
+    std::int32_t cells;  // cells (panels) of the whole boundary; 0 when meshing failed
+    std::int32_t strip_cells;
+    const mesh_t *mesh;          // what the plot shows; null when the mesh failed
+    charge_pair vacuum;          // null vectors unless ok
+    charge_pair slab;            // null vectors unless ok
+    double capacitances[2];      // C0, C in farads per metre of the problem solved, when ok
+    double line_capacitances[2]; // C0, C of the line as entered (a microstrip with its plane)
+    double z0_solver;            // Z0 of the problem solved
+    double z0;                   // as printed, of the line as entered
 };
 
 // The window operations the job needs. The host carries each out on its own
@@ -47,6 +55,7 @@ class calc_host {
 // One calculation on the calling thread, with params rewritten in place (w2, d and h
 // for the microstrip, p for the automatic overhang). Ends with Calculate enabled
 // whether the run succeeded or failed, and returns 0, the worker's exit code. The
-// accurate variant adds one line saying so before the mesh lines.
-int calc_thread(calc_host *host, calc_params *params,
-                solver_variant variant = variant_specified);
+// accurate variant keeps the microstrip as entered (its ground plane is solved by the
+// mirror image in the kernel), resolves an automatic overhang to one that stands for an
+// infinite slab, and adds one line saying which model it solves before the mesh lines.
+int calc_thread(calc_host *host, calc_params *params, solver_variant variant = variant_specified);

@@ -20,7 +20,7 @@ constexpr double int32_limit = static_cast<double>(std::numeric_limits<std::int3
 // in [step, 2 step), into end cells of 3/16 and 5/16 of it: narrower cells where the
 // charge density of a strip edge rises steeply. Returns false, appending nothing, when
 // the cells would not fit the array.
-bool append_uniform_segment(mesh_t *mesh, double x0, double length, double step, double e) {
+bool append_segment(mesh_t *mesh, double x0, double length, double step, double e) {
     // A piece of a face is end minus start; when the overhang is below the rounding of
     // the slab's ends, that difference can come out negative. Such a piece has no
     // length: its cells get zero width instead of running backwards.
@@ -54,40 +54,10 @@ bool append_uniform_segment(mesh_t *mesh, double x0, double length, double step,
     return true;
 }
 
-// The graded rule of the accurate variant: n = max(4, ceil(1.5 L / step)) cells whose
-// boundaries are x0 + L phi(k / n) with phi(t) = t^2 / (t^2 + (1 - t)^2). The cells
-// shrink towards both ends of the segment in proportion to the step, where the charge
-// density of a strip edge rises as 1 / sqrt(distance), and the middle cells are about
-// 1.3 steps wide; every refinement of the step refines every cell alike, so the answer
-// converges smoothly.
-constexpr double graded_density = 1.5;
-
-double grading(double t) {
-    double u = 1 - t;
-    return t * t / (t * t + u * u);
-}
-
-bool append_graded_segment(mesh_t *mesh, double x0, double length, double step, double) {
-    if (length < 0) length = 0;
-    double wanted = std::ceil(graded_density * length / step);
-    std::int32_t n = wanted >= 4.0 && wanted <= int32_limit ? static_cast<std::int32_t>(wanted) : 4;
-    if (n > mesh->capacity - mesh->cell_count) return false;
-    double left = x0;
-    for (std::int32_t k = 1; k <= n; ++k) {
-        double right = k == n ? x0 + length : x0 + length * grading(double(k) / n);
-        cell_t &cell = mesh->cells[mesh->cell_count++];
-        cell.half_width = (right - left) * 0.5;
-        cell.center = left + cell.half_width;
-        left = right;
-    }
-    return true;
-}
-
-// The cell bound (W + W) / step + 24 (graded: 1.5 (W + W) / step + 30), rounded up, or
-// -1 when it is not a finite count that fits a signed 32-bit integer.
-std::int32_t mesh_capacity(double slab_width, double step, bool graded) {
-    double cells = (slab_width + slab_width) / step;
-    double bound = graded ? std::ceil(graded_density * cells + 30) : std::ceil(cells + 24);
+// The cell bound (W + W) / step + 24, rounded up, or -1 when it is not a finite count
+// that fits a signed 32-bit integer.
+std::int32_t mesh_capacity(double slab_width, double step) {
+    double bound = std::ceil((slab_width + slab_width) / step + 24);
     if (!(bound >= 1.0 && bound <= int32_limit)) return -1;
     return static_cast<std::int32_t>(bound);
 }
@@ -99,13 +69,8 @@ double mesh_effective_step(double w1, double w2, double h, double mesh_step) {
     return mesh_step;
 }
 
-namespace {
-
-using segment_rule = bool (*)(mesh_t *, double x0, double length, double step, double e);
-
-mesh_t *build_mesh(double w1, double w2, double d, double p, double h, double epsilon_r,
-                   double mesh_step, bool graded) {
-    segment_rule append_segment = graded ? append_graded_segment : append_uniform_segment;
+mesh_t *mesh_new(double w1, double w2, double d, double p, double h, double epsilon_r,
+                 double mesh_step) {
     // Ordered comparisons: a NaN length passes, and is caught by the capacity below or
     // ends up in a degenerate segment.
     if (w1 <= 0 || w2 <= 0 || p <= 0 || h <= 0) {
@@ -137,7 +102,7 @@ mesh_t *build_mesh(double w1, double w2, double d, double p, double h, double ep
     };
 
     // A bound that is no finite 32-bit count cannot be allocated either.
-    std::int32_t capacity = mesh_capacity(slab_width, step, graded);
+    std::int32_t capacity = mesh_capacity(slab_width, step);
     if (capacity < 0) return fail();
     mesh.reset(static_cast<mesh_t *>(core_alloc(sizeof(mesh_t))));
     if (!mesh) return fail();
@@ -177,18 +142,6 @@ mesh_t *build_mesh(double w1, double w2, double d, double p, double h, double ep
     if (!fits) return fail();
     mesh->h = h;
     return mesh.release();
-}
-
-} // namespace
-
-mesh_t *mesh_new(double w1, double w2, double d, double p, double h, double epsilon_r,
-                 double mesh_step) {
-    return build_mesh(w1, w2, d, p, h, epsilon_r, mesh_step, false);
-}
-
-mesh_t *mesh_new_graded(double w1, double w2, double d, double p, double h, double epsilon_r,
-                        double mesh_step) {
-    return build_mesh(w1, w2, d, p, h, epsilon_r, mesh_step, true);
 }
 
 void mesh_free(mesh_t *mesh) {

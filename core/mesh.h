@@ -39,12 +39,6 @@ double mesh_effective_step(double w1, double w2, double h, double mesh_step);
 mesh_t *mesh_new(double w1, double w2, double d, double p, double h, double epsilon_r,
                  double mesh_step);
 
-// The same mesh with every segment graded towards its ends instead of uniform cells
-// with two graded cells at each end: the mesh of the accurate solver variant. Same
-// index ranges, lines and failures as mesh_new.
-mesh_t *mesh_new_graded(double w1, double w2, double d, double p, double h, double epsilon_r,
-                        double mesh_step);
-
 // Releases the cells and the record. Null is accepted. Cannot fail.
 void mesh_free(mesh_t *mesh);
 

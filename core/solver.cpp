@@ -131,13 +131,6 @@ void hand_out(md_ptr free_charge, md_ptr total_charge, charge_pair *receiver) {
 
 double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *slab_charges,
                   double *capacitances) {
-    return solve_line_variant(mesh, variant_specified, vacuum_charges, slab_charges,
-                              capacitances);
-}
-
-double solve_line_variant(const mesh_t *mesh, solver_variant variant,
-                          charge_pair *vacuum_charges, charge_pair *slab_charges,
-                          double *capacitances) {
     info_sink(L"Filling matrix");
     std::int32_t n = mesh->cell_count;
     std::int32_t s = mesh->dielectric_begin;
@@ -156,7 +149,7 @@ double solve_line_variant(const mesh_t *mesh, solver_variant variant,
     }
     md_fill(p.get(), 0.0);
     md_fill(f.get(), 0.0);
-    assemble_system(mesh, p.get(), f.get(), variant);
+    assemble_system(mesh, p.get(), f.get());
 
     // R, the vacuum problem's system, is the strip block of P before P is inverted.
     md_ptr r(md_new(s, s));
@@ -220,8 +213,7 @@ double solve_line_variant(const mesh_t *mesh, solver_variant variant,
 
     double c0 = q0 / (vacuum.top - vacuum.bottom);
     double c = q / (slab.top - slab.bottom);
-    double light_speed = variant == variant_accurate ? exact_light_speed : 3e8;
-    double z0 = 1.0 / (std::sqrt(c0 * c) * light_speed);
+    double z0 = 1.0 / (std::sqrt(c0 * c) * 3e8);
     // A singular system (or a cell too narrow to integrate) leaves infinities or NaNs
     // behind; a number made of them is no answer.
     if (!std::isfinite(c0) || !std::isfinite(c) || !std::isfinite(z0)) {

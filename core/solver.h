@@ -5,7 +5,6 @@
 
 #include "matrix.h"
 #include "mesh.h"
-#include "solver_variant.h"
 
 // Free and total charge density of each cell (two column vectors of one length, element
 // i for mesh cell i), owned by the receiver. The scale is arbitrary: the strip voltages
@@ -23,9 +22,3 @@ struct charge_pair {
 // counts as a failure.
 double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *slab_charges,
                   double *capacitances);
-
-// The same solve with the variant's integrals and constants; solve_line is the
-// specified variant.
-double solve_line_variant(const mesh_t *mesh, solver_variant variant,
-                          charge_pair *vacuum_charges, charge_pair *slab_charges,
-                          double *capacitances);

@@ -1,7 +1,7 @@
 // orvanta-cli end to end: the printed lines, the JSON record, the charge table, usage
 // errors and exit codes.
-#include "cli_format.h"
 #include "cli_capture.h"
+#include "cli_format.h"
 #include "cli_run.h"
 #include "utf8.h"
 
@@ -69,14 +69,30 @@ TEST(cli, json_record_reads_back_to_the_same_doubles) {
         return std::strtod(j.c_str() + at + name.size() + 4, nullptr);
     };
     EXPECT_EQ(number("Z0"), 50.901002319348642);
-    EXPECT_EQ(number("Z0_solver"), 50.901002319348642);
     EXPECT_EQ(number("C0"), 4.7598679884301992e-11);
     EXPECT_EQ(number("eps_eff"), 9.0096913594702302e-11 / 4.7598679884301992e-11);
     EXPECT_EQ(number("w1"), 0.0024000000000000002);
+    EXPECT_EQ(number("t"), 0.0);
+    EXPECT_EQ(j.find("\"mirrored\""), std::string::npos);
 
-    // With a microstrip Z0 is halved and the geometry is the mirrored one.
+    // A microstrip is described as entered: its own h, no w2, its own C and C0 (twice
+    // the mirrored pair's) and Z0; the pair that was solved has a key of its own.
     cli_result micro = run({"--json", "--w2", "INF"});
-    EXPECT_EQ(micro.out.find("\"w2\": 0.0024000000000000002") != std::string::npos, true);
+    const std::string &m = micro.out;
+    EXPECT_NE(m.find("\"microstrip\": true"), std::string::npos);
+    EXPECT_NE(m.find("\"w2\": null"), std::string::npos);
+    std::size_t pair = m.find("\"mirrored\": {");
+    ASSERT_NE(pair, std::string::npos);
+    auto after = [&m](const std::string &name, std::size_t from) {
+        std::size_t at = m.find("\"" + name + "\": ", from);
+        EXPECT_NE(at, std::string::npos) << name;
+        return std::strtod(m.c_str() + at + name.size() + 4, nullptr);
+    };
+    EXPECT_EQ(after("h", pair), 2 * after("h", 0));
+    EXPECT_EQ(after("w2", pair), after("w1", 0));
+    EXPECT_EQ(after("C", 0), 2 * after("C", pair));
+    EXPECT_EQ(after("C0", 0), 2 * after("C0", pair));
+    EXPECT_EQ(after("Z0", 0), after("Z0", pair) * 0.5);
     // A refused p keeps the diagnostic out of the JSON.
     cli_result refused = run({"--json", "--p", "0"});
     EXPECT_EQ(refused.status, cli_exit_refused);
@@ -139,12 +155,20 @@ TEST(cli, hostile_texts_are_refused_with_their_lines) {
         std::vector<std::string> args;
         std::string out;
     } cases[] = {
-        {{"--w1", "\xff\xfe" "2"}, unrecognized + "\xef\xbf\xbd\xef\xbf\xbd" "2\n"},
+        {{"--w1", "\xff\xfe"
+                  "2"},
+         unrecognized + "\xef\xbf\xbd\xef\xbf\xbd"
+                        "2\n"},
         {{"--w1", "2\xc3"}, unrecognized + "2\xef\xbf\xbd\n"},
-        {{"--w1", "1" + std::string(99999, '0')}, head + "ERROR: The value of `w1` is out of range\n"},
+        {{"--w1", "1" + std::string(99999, '0')},
+         head + "ERROR: The value of `w1` is out of range\n"},
         {{"--w1", std::string(100000, ' ') + "5"}, unrecognized + "\n"},
-        {{"--h", std::string(99999, '7') + "x"}, head + "ERROR: The value of `h` is out of range\n"},
-        {{"--w1", "\x01" "5"}, unrecognized + "\x01" "5\n"},
+        {{"--h", std::string(99999, '7') + "x"},
+         head + "ERROR: The value of `h` is out of range\n"},
+        {{"--w1", "\x01"
+                  "5"},
+         unrecognized + "\x01"
+                        "5\n"},
         {{"--w1", "\v5\f"}, unrecognized + "\v5\f\n"},
         {{"--w1", " \t\r\n "}, unrecognized + "\n"},
         {{"--w1", ""}, unrecognized + "\n"},

@@ -1,11 +1,10 @@
 // The accurate variant and the studies: closed-form integrals against quadrature, smooth
 // convergence, the vacuum microstrip against Hammerstad and Jensen, honest error bounds,
 // synthesis, sweeps and their options.
+#include "alloc.h"
 #include "cli_capture.h"
 #include "cli_run.h"
-#include "exact_kernels.h"
-#include "mesh.h"
-#include "solver.h"
+#include "cli_study.h"
 #include "study.h"
 #include "utf8.h"
 
@@ -20,81 +19,6 @@
 
 namespace {
 
-// Composite Simpson with many panels; the integrands are smooth on the cells used.
-double simpson(auto g, double a, double b, int panels = 20000) {
-    double h = (b - a) / panels, sum = g(a) + g(b);
-    for (int k = 1; k < panels; ++k)
-        sum += g(a + k * h) * (k % 2 ? 4 : 2);
-    return sum * h / 3;
-}
-
-TEST(accurate_variant, closed_form_integrals_match_quadrature) {
-    const cell_t cell{0.3e-3, 0.05e-3};
-    const double h = 0.79e-3;
-    for (double xi : {-2e-3, 0.0, 0.2e-3, 0.4e-3, 5e-3}) {
-        double same = simpson([&](double x) { return std::log(std::fabs(x - xi)); },
-                              cell.center - cell.half_width, cell.center + cell.half_width);
-        double potential = simpson([&](double x) { return std::log(std::sqrt((x - xi) * (x - xi) + h * h)); },
-                                   cell.center - cell.half_width, cell.center + cell.half_width);
-        double field = simpson([&](double x) { return h / ((x - xi) * (x - xi) + h * h); },
-                               cell.center - cell.half_width, cell.center + cell.half_width);
-        exact_pair pair = exact_opposite_face(xi, cell, h);
-        // The same-face integrand is singular inside the cell; Simpson is only used off it.
-        if (std::fabs(xi - cell.center) > cell.half_width) {
-            EXPECT_NEAR(exact_same_face(xi, cell), same, 1e-12 * std::fabs(same)) << xi;
-        }
-        EXPECT_NEAR(pair.potential, potential, 1e-12 * std::fabs(potential)) << xi;
-        EXPECT_NEAR(pair.field, field, 1e-12) << xi;
-        EXPECT_EQ(exact_field(xi, cell, h), pair.field);
-    }
-    // At its own centre: the self term 2a (ln a - 1).
-    const cell_t own{0, 1e-4};
-    EXPECT_NEAR(exact_same_face(0, own), 2e-4 * (std::log(1e-4) - 1), 1e-18);
-}
-
-double accurate_z0(double step, double *eps_eff = nullptr) {
-    mesh_ptr m(mesh_new_graded(2.4e-3, 10e-3, 0, 2e-3, 0.79e-3, 2.2, step));
-    double capacitances[2];
-    double z0 = solve_line_variant(m.get(), variant_accurate, nullptr, nullptr, capacitances);
-    if (eps_eff) *eps_eff = capacitances[1] / capacitances[0];
-    return z0;
-}
-
-// Halving the step moves Z0 and the effective permittivity one way, each time less.
-TEST(accurate_variant, refinement_is_monotone_with_shrinking_differences) {
-    std::vector<double> z, e;
-    for (double step : {0.2e-3, 0.1e-3, 0.05e-3, 0.025e-3}) {
-        double eps;
-        z.push_back(accurate_z0(step, &eps));
-        e.push_back(eps);
-    }
-    for (std::size_t k = 2; k < z.size(); ++k) {
-        double dz1 = z[k - 1] - z[k - 2], dz2 = z[k] - z[k - 1];
-        double de1 = e[k - 1] - e[k - 2], de2 = e[k] - e[k - 1];
-        EXPECT_GT(dz1 * dz2, 0) << k;
-        EXPECT_LT(std::fabs(dz2), std::fabs(dz1)) << k;
-        EXPECT_GT(de1 * de2, 0) << k;
-        EXPECT_LT(std::fabs(de2), std::fabs(de1)) << k;
-    }
-}
-
-TEST(accurate_variant, graded_segments_keep_the_mesh_layout) {
-    mesh_ptr m(mesh_new_graded(1e-3, 2e-3, 0.5e-3, 1e-3, 1e-3, 4, 0.3e-3));
-    ASSERT_TRUE(m);
-    // ceil(1.5 * 1 / 0.3): the quotient rounds just above 5.
-    EXPECT_EQ(m->strip2_begin, 6);
-    EXPECT_LE(m->cell_count, m->capacity);
-    // The top strip [0, 1] mm: contiguous, symmetric, finest at its ends.
-    const cell_t *c = m->cells;
-    EXPECT_DOUBLE_EQ(c[0].center - c[0].half_width, 0.0);
-    EXPECT_DOUBLE_EQ(c[5].center + c[5].half_width, 1e-3);
-    EXPECT_NEAR(c[0].half_width, c[5].half_width, 1e-18);
-    EXPECT_LT(c[0].half_width, c[1].half_width);
-    EXPECT_LT(c[1].half_width, c[2].half_width);
-    for (int i = 1; i < 6; ++i)
-        EXPECT_NEAR(c[i - 1].center + c[i - 1].half_width, c[i].center - c[i].half_width, 1e-18);
-}
-
 field_texts start_fields() {
     return {L"2.4", L"10", L"0.79", L"0.0", L"2.2", L"2.0", L"AUTO"};
 }
@@ -108,7 +32,7 @@ TEST(accurate_variant, vacuum_microstrip_agrees_with_hammerstad_jensen) {
         fields[0] = study_value_text(u * 0.79);
         fields[1] = L"INF";
         fields[4] = L"1";
-        convergence c = study_converge(fields, variant_accurate, 0.0005);
+        convergence c = study_converge(fields, 0.0005);
         ASSERT_TRUE(c.converged) << u;
         double f = 6 + (2 * M_PI - 6) * std::exp(-std::pow(30.666 / u, 0.7528));
         double eta0 = 376.730313668;
@@ -128,7 +52,7 @@ TEST(accurate_variant, convergence_error_covers_two_more_refinements) {
         fields[4] = epsilon;
         fields[5] = L"1";
         fields[6] = L"0.2";
-        convergence c = study_converge(fields, variant_accurate, 0.0005);
+        convergence c = study_converge(fields, 0.0005);
         ASSERT_TRUE(c.converged);
         ASSERT_GT(c.order, 1.5);
         field_texts finer = fields;
@@ -165,8 +89,23 @@ TEST(study, command_line_studies) {
     cli_result converge = run({"--converge=0.1%", "--w1", "1", "--h", "1", "--p", "1"});
     EXPECT_EQ(converge.status, 0) << converge.err;
     EXPECT_EQ(converge.out.rfind("Convergence with the accurate variant, tolerance 0.1%\n", 0), 0u);
-    EXPECT_NE(converge.out.find("Converged: the last two solves agree within 0.1%"), std::string::npos);
+    EXPECT_NE(converge.out.find("Converged: estimated error "), std::string::npos);
     EXPECT_NE(converge.out.find(" +- "), std::string::npos);
+    cli_result record = run({"--converge=0.1%", "--json", "--t", "0.035"});
+    EXPECT_EQ(record.status, 0) << record.err;
+    EXPECT_EQ(record.out.rfind("{\n  \"variant\": \"accurate\"", 0), 0u);
+    EXPECT_NE(record.out.find("\"converged\": true"), std::string::npos);
+    EXPECT_NE(record.out.find("\"t\": 3.500000000000001e-05"), std::string::npos);
+
+    // A tolerance that the memory allowed cannot reach: the best estimate, the reason and
+    // a status of its own.
+    core_memory_ceiling(std::size_t{4} << 20);
+    cli_result short_of = run({"--converge=0.00001%"});
+    core_memory_ceiling(0);
+    EXPECT_EQ(short_of.status, cli_exit_not_converged) << short_of.err;
+    EXPECT_NE(short_of.out.find("Not converged: estimated error "), std::string::npos);
+    EXPECT_NE(short_of.out.find("stopped by Mesh too large: its "), std::string::npos);
+    EXPECT_NE(short_of.out.find("Z0 = "), std::string::npos);
 
     std::string csv = ::testing::TempDir() + "sweep.csv", svg = ::testing::TempDir() + "sweep.svg";
     cli_result sweep = run({"--sweep", "w1=1:2:0.5", "--csv", csv, "--plot", svg});
@@ -174,9 +113,10 @@ TEST(study, command_line_studies) {
     std::ifstream table(csv);
     std::string header, row;
     std::getline(table, header);
-    EXPECT_EQ(header, "w1,Z0,eps_eff,cells");
+    EXPECT_EQ(header, "w1,Z0,eps_eff,cells,t");
     int rows = 0;
-    while (std::getline(table, row)) ++rows;
+    while (std::getline(table, row))
+        ++rows;
     EXPECT_EQ(rows, 3);
     std::stringstream chart;
     chart << std::ifstream(svg).rdbuf();
@@ -191,18 +131,34 @@ TEST(study, command_line_studies) {
     EXPECT_NE(refused.err.find("unrecognized value:\n+5\n"), std::string::npos);
     cli_result partly = run({"--sweep", "epsilon-r=0.5:1:0.5"});
     EXPECT_EQ(partly.status, 0);
-    EXPECT_NE(partly.out.find("0.5,,,\n"), std::string::npos);
+    EXPECT_NE(partly.out.find("0.5,,,,0\n"), std::string::npos);
+    // With --json a study prints its record, not the table.
+    cli_result thick = run({"--accurate", "--json", "--sweep", "t=0:0.1:0.05"});
+    EXPECT_EQ(thick.status, 0) << thick.err;
+    EXPECT_EQ(thick.out.rfind("{\n  \"variant\": \"accurate\",\n  \"field\": \"t\"", 0), 0u);
+    EXPECT_NE(thick.out.find("{\"t\": 0.1, \"ok\": true, \"Z0\": "), std::string::npos);
     EXPECT_NE(partly.err.find("ERROR: epsilon_r must be > 1"), std::string::npos);
 
     cli_result unreachable = run({"--target-z0", "1000", "--solve-for", "h"});
     EXPECT_EQ(unreachable.status, 5);
     EXPECT_NE(unreachable.err.find("outside the range searched: h from "), std::string::npos);
 
-    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
-             {"--target-z0", "50"}, {"--solve-for", "w1"}, {"--target-z0", "-1", "--solve-for", "w1"},
-             {"--target-z0", "50", "--solve-for", "p"}, {"--converge", "--sweep", "w1=1:2:1"},
-             {"--sweep", "w1=2:1:1"}, {"--sweep", "w1=1:2"}, {"--sweep", "x=1:2:1"},
-             {"--converge=0"}, {"--plot", "a.svg"}}) {
+    for (const std::vector<std::string> &args :
+         std::vector<std::vector<std::string>>{{"--target-z0", "50"},
+                                               {"--solve-for", "w1"},
+                                               {"--target-z0", "-1", "--solve-for", "w1"},
+                                               {"--target-z0", "50", "--solve-for", "p"},
+                                               {"--converge", "--sweep", "w1=1:2:1"},
+                                               {"--sweep", "w1=2:1:1"},
+                                               {"--sweep", "w1=1:2"},
+                                               {"--sweep", "x=1:2:1"},
+                                               {"--converge=0"},
+                                               {"--converge=5"},
+                                               {"--converge=0.001"},
+                                               {"--converge=100%"},
+                                               {"--plot", "a.svg"},
+                                               {"--t", "0.035"},
+                                               {"--sweep", "t=0:0.1:0.05"}}) {
         EXPECT_EQ(run(args).status, cli_exit_usage) << args[0];
     }
 }

@@ -96,6 +96,32 @@ void copy_field_text(std::wstring_view text, wchar_t *buffer, std::size_t capaci
     buffer[length] = L'\0';
 }
 
+int read_thickness(const wchar_t *text, calc_params *params) {
+    copy_field_text(text, message_buffer, message_buffer_size);
+    double value = 0;
+    parse_result parsed = parse_number(message_buffer, &value);
+    if (parsed == parse_syntax_error) {
+        error_sink(L"unrecognized value of `t`:");
+        error_sink(message_buffer);
+        return 1;
+    }
+    if (parsed == parse_out_of_range || !std::isfinite(value)) {
+        error_sink(L"ERROR: The value of `t` is out of range");
+        return 1;
+    }
+    if (value < 0) {
+        error_sink(L"ERROR: The value of `t` must be >= 0");
+        return 1;
+    }
+    value = value * 0.001;
+    if (value > params->h) {
+        error_sink(L"ERROR: The strip thickness `t` must not exceed `h`");
+        return 1;
+    }
+    params->t = value;
+    return 0;
+}
+
 int read_inputs(input_source &source, calc_params *params, std::FILE *diagnostics) {
     source.clear_results();
     source.add_line(L"\tCalculator version 1.0");

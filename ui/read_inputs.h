@@ -20,6 +20,10 @@ enum field_control {
     control_mesh_step = 1007,
 };
 
+// Front ends that keep the field texts in a list index them by field_control -
+// control_w1; the strip thickness follows the seven as field_t.
+constexpr int field_t = 7;
+
 // Where validation reads its texts and writes its lines: the main window, the command
 // line or a test.
 class input_source {
@@ -41,3 +45,9 @@ void copy_field_text(std::wstring_view text, wchar_t *buffer, std::size_t capaci
 // was refused (its lines went to the error sink, and for a too small p its value in
 // metres went to diagnostics as "%le\n").
 int read_inputs(input_source &source, calc_params *params, std::FILE *diagnostics = stdout);
+
+// Reads the strip thickness of the accurate variant (millimetres, the fields' number
+// syntax) into params->t once the seven fields are in. Returns 0, or 1 when the text is
+// refused, its lines through the error sink: not a number, not finite, negative, or
+// larger than h.
+int read_thickness(const wchar_t *text, calc_params *params);

@@ -1,0 +1,37 @@
+// A dense square system factorised in place by LU with partial pivoting (LAPACK's
+// dgetrf through LAPACKE, threaded by the BLAS on every core), then solved for single
+// right-hand sides, plain or transposed. No inverse is ever formed: one factorisation
+// costs n^3 / 3 multiply-adds and each solve n^2.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+struct lu_system {
+    std::int32_t n;
+    double *a;   // n x n, column-major; the factors after lu_factor
+    int *pivots; // n row interchanges, after lu_factor
+    bool factored;
+};
+
+// The memory a system of order n holds.
+std::size_t lu_bytes(std::int32_t n);
+
+// A new system with its matrix uninitialised, or null after reporting through the error
+// sink when the memory cannot be had.
+lu_system *lu_new(std::int32_t n);
+
+// Factorises the matrix. Returns 0, or -1 after reporting a singular or non-finite matrix.
+int lu_factor(lu_system *system);
+
+// Overwrites rhs (n values) with the solution of A x = rhs, or of A^T x = rhs when
+// transposed. Returns 0, or -1 when the system is not factored.
+int lu_solve(const lu_system *system, bool transposed, double *rhs);
+
+void lu_free(lu_system *system);
+
+struct lu_deleter {
+    void operator()(lu_system *system) const { lu_free(system); }
+};
+using lu_ptr = std::unique_ptr<lu_system, lu_deleter>;
