@@ -55,8 +55,9 @@ constexpr std::size_t huge_page = std::size_t{2} << 20;
 
 void *allocate(std::size_t bytes) {
     if (bytes < huge_page) return std::malloc(bytes == 0 ? 1 : bytes);
-    void *block = std::aligned_alloc(huge_page, (bytes + huge_page - 1) / huge_page * huge_page);
-    if (block) madvise(block, bytes, MADV_HUGEPAGE);
+    void *block = nullptr;
+    if (posix_memalign(&block, huge_page, bytes) != 0) return nullptr;
+    madvise(block, bytes, MADV_HUGEPAGE);
     return block;
 }
 
