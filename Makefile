@@ -87,6 +87,7 @@ run: build
 # The solver's phases and memory, fast against the reference loops.
 bench: build
 	$(BUILD_DIR)/bench/orvanta_bench
+	$(BUILD_DIR)/bench/orvanta_accurate_bench
 
 clean:
 	rm -rf $(BUILD_DIR) $(BUILD_DIR)-asan $(BUILD_DIR)-tsan $(BUILD_DIR)-fuzz

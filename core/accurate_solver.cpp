@@ -4,6 +4,7 @@
 #include "lu_solve.h"
 #include "panel_system.h"
 #include "params.h"
+#include "worker_pool.h"
 
 #include <cmath>
 #include <cstdint>
@@ -136,8 +137,10 @@ double accurate_solve(const panel_set *set, accurate_solution *solution) {
     solution->z0 = z0;
     solution->free_charge.assign(std::size_t(n), 0.0);
     solution->total_charge.assign(std::size_t(n), 0.0);
+    // A sheet's free charge needs the mean field at its centre, a sum over every panel;
+    // the conductor panels are dealt out to all cores.
     double scale = accurate_epsilon0 / slab.voltage;
-    for (std::int32_t i = 0; i < n; ++i) {
+    auto charges_of = [&](std::int32_t i) {
         const panel_t &p = set->panels[std::size_t(i)];
         double x = slab.x[std::size_t(i)];
         solution->total_charge[std::size_t(i)] = scale * x;
@@ -148,6 +151,12 @@ double accurate_solve(const panel_set *set, accurate_solution *solution) {
             solution->free_charge[std::size_t(i)] =
                 scale * ((p.eps_front + p.eps_back) / 2 * x + (p.eps_front - p.eps_back) * field);
         }
-    }
+    };
+    run_workers(worker_count(40LL * s * n), [&](int index, int count, const std::function<void()> &) {
+        for (std::int32_t i = index; i < s; i += count)
+            charges_of(i);
+    });
+    for (std::int32_t i = s; i < n; ++i)
+        solution->total_charge[std::size_t(i)] = scale * slab.x[std::size_t(i)];
     return z0;
 }

@@ -37,16 +37,19 @@ panel_influence far_field(double ex, double ey, double tx, double ty, double len
 
 } // namespace
 
-panel_influence panel_integrals(xs_point a, xs_point b, xs_point p) {
+panel_frame panel_frame_of(xs_point a, xs_point b) {
     double dx = b.x - a.x, dy = b.y - a.y;
     double length = std::sqrt(dx * dx + dy * dy);
-    double tx = dx / length, ty = dy / length;
-    double cx = p.x - (a.x + b.x) / 2, cy = p.y - (a.y + b.y) / 2;
+    return {a, {(a.x + b.x) / 2, (a.y + b.y) / 2}, dx / length, dy / length, length,
+            far_lengths * far_lengths * length * length};
+}
+
+panel_influence panel_integrals_at(const panel_frame &panel, xs_point p) {
+    double tx = panel.tx, ty = panel.ty, length = panel.length;
+    double cx = p.x - panel.centre.x, cy = p.y - panel.centre.y;
     double rc2 = cx * cx + cy * cy;
-    if (rc2 > far_lengths * far_lengths * length * length) {
-        return far_field(cx, cy, tx, ty, length, rc2);
-    }
-    double ex = p.x - a.x, ey = p.y - a.y;
+    if (rc2 > panel.far2) return far_field(cx, cy, tx, ty, length, rc2);
+    double ex = p.x - panel.a.x, ey = p.y - panel.a.y;
     double u = ex * tx + ey * ty;
     double v = ey * tx - ex * ty; // along the left normal (-ty, tx)
     double s1 = -u, s2 = length - u;
@@ -58,4 +61,8 @@ panel_influence panel_integrals(xs_point a, xs_point b, xs_point p) {
     double potential = (s_log(s2, log_r2) - s_log(s1, log_r1)) / 2 - length + v * theta;
     double tangential = r1 > 0 && r2 > 0 ? (log_r1 - log_r2) / 2 : 0.0;
     return {potential, tangential * tx - theta * ty, tangential * ty + theta * tx};
+}
+
+panel_influence panel_integrals(xs_point a, xs_point b, xs_point p) {
+    return panel_integrals_at(panel_frame_of(a, b), p);
 }

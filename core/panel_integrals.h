@@ -19,4 +19,18 @@ struct panel_influence {
     double gradient_y;
 };
 
+// What the integrals need of a panel, worked out once for all the points it is seen from.
+struct panel_frame {
+    xs_point a;      // first end
+    xs_point centre;
+    double tx, ty;   // unit tangent from a
+    double length;
+    double far2;     // squared distance beyond which the expansion is used
+};
+
+panel_frame panel_frame_of(xs_point a, xs_point b);
+
+panel_influence panel_integrals_at(const panel_frame &panel, xs_point p);
+
+// The same for a panel given by its ends.
 panel_influence panel_integrals(xs_point a, xs_point b, xs_point p);

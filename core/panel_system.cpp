@@ -12,26 +12,40 @@ namespace {
 
 constexpr double two_pi = 6.283185307179586;
 
-void add(panel_influence &sum, double sign, xs_point a, xs_point b, xs_point p) {
-    panel_influence e = panel_integrals(a, b, p);
-    sum.potential += sign * e.potential;
-    sum.gradient_x += sign * e.gradient_x;
-    sum.gradient_y += sign * e.gradient_y;
-}
+// A source panel with its images: its mirror in x = 0 with the same charge, and the
+// ground plane's images (y -> -y) of both with the opposite charge.
+struct source_images {
+    panel_frame frames[4];
+    double signs[4];
+    int count;
 
-// Potential and gradient integrals at point p of a panel with its images: its mirror in
-// x = 0 with the same charge, and the ground plane's images (y -> -y) of both with the
-// opposite charge.
-panel_influence influence(const panel_set &set, const panel_t &source, xs_point p) {
-    xs_point a = source.a, b = source.b;
-    panel_influence sum = panel_integrals(a, b, p);
-    if (set.mirror_x) add(sum, 1, {-b.x, b.y}, {-a.x, a.y}, p);
-    if (set.ground_plane) {
-        add(sum, -1, {a.x, -a.y}, {b.x, -b.y}, p);
-        if (set.mirror_x) add(sum, -1, {-b.x, -b.y}, {-a.x, -a.y}, p);
+    source_images(const panel_set &set, const panel_t &source) : frames{}, signs{}, count(0) {
+        xs_point a = source.a, b = source.b;
+        add(a, b, 1);
+        if (set.mirror_x) add({-b.x, b.y}, {-a.x, a.y}, 1);
+        if (set.ground_plane) {
+            add({a.x, -a.y}, {b.x, -b.y}, -1);
+            if (set.mirror_x) add({-b.x, -b.y}, {-a.x, -a.y}, -1);
+        }
     }
-    return sum;
-}
+
+    void add(xs_point a, xs_point b, double sign) {
+        frames[count] = panel_frame_of(a, b);
+        signs[count++] = sign;
+    }
+
+    // Potential and gradient integrals of the panel and its images at point p.
+    panel_influence at(xs_point p) const {
+        panel_influence sum = panel_integrals_at(frames[0], p);
+        for (int k = 1; k < count; ++k) {
+            panel_influence e = panel_integrals_at(frames[k], p);
+            sum.potential += signs[k] * e.potential;
+            sum.gradient_x += signs[k] * e.gradient_x;
+            sum.gradient_y += signs[k] * e.gradient_y;
+        }
+        return sum;
+    }
+};
 
 } // namespace
 
@@ -40,11 +54,12 @@ void panel_system_fill(const panel_set *set, bool vacuum, double *a, double *f) 
     const std::vector<panel_t> &panels = set->panels;
     auto fill_column = [&](std::int32_t j) {
         double *column = a + std::size_t(j) * std::size_t(n);
+        source_images source(*set, panels[std::size_t(j)]);
         for (int k = 0; k < set->electrode_count; ++k)
             f[std::size_t(k) * n + j] = 0;
         for (std::int32_t i = 0; i < n; ++i) {
             const panel_t &row = panels[std::size_t(i)];
-            panel_influence e = influence(*set, panels[std::size_t(j)], row.centre);
+            panel_influence e = source.at(row.centre);
             double field = (row.normal.x * e.gradient_x + row.normal.y * e.gradient_y) / two_pi;
             double eps_f = vacuum ? 1.0 : row.eps_front, eps_b = vacuum ? 1.0 : row.eps_back;
             if (row.kind == panel_kind::interface) {
@@ -74,7 +89,7 @@ double panel_system_mean_field(const panel_set *set, std::int32_t i, const doubl
     const panel_t &row = set->panels[std::size_t(i)];
     double sum = 0;
     for (std::size_t j = 0; j < set->panels.size(); ++j) {
-        panel_influence e = influence(*set, set->panels[j], row.centre);
+        panel_influence e = source_images(*set, set->panels[j]).at(row.centre);
         sum += x[j] * (row.normal.x * e.gradient_x + row.normal.y * e.gradient_y) / two_pi;
     }
     return sum;
