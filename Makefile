@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 
 # Debian packages the build, the tests and the desktop program need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev fonts-dejavu-core valgrind \
-  libopenblas-dev liblapacke-dev \
+  libopenblas-dev liblapacke-dev libeigen3-dev \
   clang-14 libclang-rt-14-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -88,6 +88,7 @@ run: build
 bench: build
 	$(BUILD_DIR)/bench/orvanta_bench
 	$(BUILD_DIR)/bench/orvanta_accurate_bench
+	$(BUILD_DIR)/bench/orvanta_validation_table
 
 clean:
 	rm -rf $(BUILD_DIR) $(BUILD_DIR)-asan $(BUILD_DIR)-tsan $(BUILD_DIR)-fuzz

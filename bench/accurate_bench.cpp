@@ -28,7 +28,8 @@ double time_cli(const std::vector<const char *> &arguments, int &status) {
         std::FILE *out = std::tmpfile(), *err = std::tmpfile();
         auto start = std::chrono::steady_clock::now();
         status = cli_run(int(argv.size()), argv.data(), out, err);
-        double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         best = std::min(best, seconds);
         std::fclose(out);
         std::fclose(err);
@@ -66,8 +67,8 @@ int main() {
          {"--accurate", "--d", "0.5", "--mesh-step", "0.016"}},
         {"one solve, 3148 panels (step 0.0148)", {"--accurate", "--mesh-step", "0.0148"}},
         {"one solve, 0.1 mm strip on 1.6 mm FR-4",
-         {"--accurate", "--w2", "INF", "--p", "AUTO", "--h", "1.6", "--epsilon-r", "4.4",
-          "--w1", "0.1"}},
+         {"--accurate", "--w2", "INF", "--p", "AUTO", "--h", "1.6", "--epsilon-r", "4.4", "--w1",
+          "0.1"}},
         {"synthesis of 110 ohm on 1.6 mm FR-4",
          {"--accurate", "--w2", "INF", "--p", "AUTO", "--h", "1.6", "--epsilon-r", "4.4",
           "--target-z0", "110", "--solve-for", "w1"}},

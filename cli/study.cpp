@@ -6,6 +6,7 @@
 #include "../core/calc_job.h"
 #include "../ui/number_syntax.h"
 #include "../ui/read_inputs.h"
+#include "root_finder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -238,62 +239,19 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
     result.z0_to = samples.back().point.z0;
     if (!found) return result;
 
-    // Brent's method on f(v) = Z0(v) - target over the bracket.
-    double a = found->first.value, fa = found->first.point.z0 - target;
-    double b = found->second.value, fb = found->second.point.z0 - target;
-    study_point best = std::fabs(fa) < std::fabs(fb) ? found->first.point : found->second.point;
-    double c = a, fc = fa, d = b - a, e = d;
-    for (int iteration = 0; iteration < 60; ++iteration) {
-        if (std::fabs(best.z0 - target) < 1e-3) break;
-        if (fb * fc > 0) {
-            c = a;
-            fc = fa;
-            d = e = b - a;
-        }
-        if (std::fabs(fc) < std::fabs(fb)) {
-            a = b;
-            b = c;
-            c = a;
-            fa = fb;
-            fb = fc;
-            fc = fa;
-        }
-        double tol = 1e-11 * std::fabs(b) + 1e-15;
-        double m = 0.5 * (c - b);
-        if (std::fabs(m) <= tol) break;
-        if (std::fabs(e) >= tol && std::fabs(fa) > std::fabs(fb)) {
-            double s = fb / fa, p, q;
-            if (a == c) {
-                p = 2 * m * s;
-                q = 1 - s;
-            } else {
-                double r = fb / fc, t = fa / fc;
-                p = s * (2 * m * t * (t - r) - (b - a) * (r - 1));
-                q = (t - 1) * (r - 1) * (s - 1);
-            }
-            if (p > 0)
-                q = -q;
-            else
-                p = -p;
-            if (2 * p < std::min(3 * m * q - std::fabs(tol * q), std::fabs(e * q))) {
-                e = d;
-                d = p / q;
-            } else {
-                d = e = m;
-            }
-        } else {
-            d = e = m;
-        }
-        a = b;
-        fa = fb;
-        b += std::fabs(d) > tol ? d : (m > 0 ? tol : -tol);
-        const sample *next = evaluate(b);
-        if (!next) break;
-        b = next->value;
-        fb = next->point.z0 - target;
-        if (std::fabs(fb) < std::fabs(best.z0 - target)) best = next->point;
-    }
+    // Brent's method on f(v) = Z0(v) - target over the bracket, within 0.001 ohm; each
+    // evaluation lands on the value its text gives.
+    auto z0_minus_target = [&](double value) -> std::optional<root_point> {
+        const sample *next = evaluate(value);
+        if (!next) return std::nullopt;
+        return root_point{next->value, next->point.z0 - target};
+    };
+    root_point best =
+        brent_root({found->first.value, found->first.point.z0 - target},
+                   {found->second.value, found->second.point.z0 - target}, z0_minus_target, 1e-3);
+    auto at = std::find_if(samples.begin(), samples.end(),
+                           [&best](const sample &s) { return s.value == best.x; });
     result.found = true;
-    result.best = best;
+    result.best = at->point;
     return result;
 }
