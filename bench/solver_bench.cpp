@@ -5,6 +5,7 @@
 #include "mesh.h"
 #include "number_syntax.h"
 #include "oracle/literal_solver.h"
+#include "messages.h"
 #include "params.h"
 #include "progress.h"
 #include "solver.h"
@@ -28,12 +29,12 @@ struct phase_clock {
     int inversions = 0;
 } phases;
 
-void on_info(const wchar_t *text) {
+void on_info(void *, const wchar_t *text) {
     if (std::wcscmp(text, L"Inverting matrix") == 0) phases.inverting = clock_type::now();
     if (std::wcscmp(text, L"Extracting the result") == 0) phases.extracting = clock_type::now();
 }
 
-void on_progress(progress_phase phase, double fraction) {
+void on_progress(void *, progress_phase phase, double fraction) {
     if (phase == progress_phase::invert && fraction == 0.0 && ++phases.inversions == 2) {
         phases.second_inversion = clock_type::now();
     }
@@ -48,8 +49,8 @@ constexpr int literal_limit = 1500;
 } // namespace
 
 int main(int argc, char **argv) {
-    sinks_bind(on_info, [](const wchar_t *) {});
-    progress_bind(on_progress);
+    sinks_binding to_clock(on_info, [](void *, const wchar_t *) {}, nullptr);
+    progress_binding to_phases(on_progress, nullptr);
     const char *steps[] = {"AUTO", "0.05", "0.03", "0.02", "0.01"};
     bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     std::printf("Start geometry (w1 2.4, w2 10, h 0.79, d 0, epsilon_r 2.2, p 2.0 mm).\n");

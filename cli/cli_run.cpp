@@ -3,6 +3,7 @@
 #include "cli_run.h"
 
 #include "../core/calc_job.h"
+#include "../core/messages.h"
 #include "../ui/read_inputs.h"
 #include "cli_format.h"
 #include "cli_options.h"
@@ -33,7 +34,7 @@ class cli_host final : public input_source, public calc_host {
     void append_line(const wchar_t *text) override {
         lines_.emplace_back(text);
         if (!options_.json) {
-            terminal_progress::erase();
+            if (progress_) progress_->erase();
             std::fputs(wide_to_utf8(text).c_str(), out_);
             std::fputc('\n', out_);
             std::fflush(out_);
@@ -59,6 +60,9 @@ class cli_host final : public input_source, public calc_host {
         }
     }
 
+    // The progress line to erase before each result line, while one is shown.
+    void show_progress_on(terminal_progress *progress) { progress_ = progress; }
+
     const std::vector<std::wstring> &lines() const { return lines_; }
     const std::optional<run_figures> &figures() const { return figures_; }
     bool charges_written() const { return charges_written_; }
@@ -80,14 +84,14 @@ class cli_host final : public input_source, public calc_host {
     std::FILE *out_;
     std::FILE *err_;
     std::vector<std::wstring> lines_;
+    terminal_progress *progress_ = nullptr;
     std::optional<run_figures> figures_;
     bool charges_written_ = true;
 };
 
-cli_host *active_host = nullptr;
-
-void sink_to_host(const wchar_t *text) {
-    if (active_host) active_host->append_line(text);
+// Both message sinks of a run go to its host's lines.
+void to_host(void *host, const wchar_t *text) {
+    static_cast<cli_host *>(host)->append_line(text);
 }
 
 // The JSON record of one run: its lines, then the line as the user entered it (a
@@ -182,11 +186,12 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         cli_options quiet = options;
         quiet.json = true;
         cli_host checker(quiet, out, err);
-        active_host = &checker;
-        sinks_bind(sink_to_host, sink_to_host);
-        int accepted = read_inputs(checker, &params, err);
-        if (accepted == 0) accepted = read_thickness(options.fields[field_t].c_str(), &params);
-        active_host = nullptr;
+        int accepted;
+        {
+            sinks_binding to_checker(to_host, to_host, &checker);
+            accepted = read_inputs(checker, &params, err);
+            if (accepted == 0) accepted = read_thickness(options.fields[field_t].c_str(), &params);
+        }
         if (accepted != 0) {
             for (const std::wstring &line : checker.lines())
                 std::fprintf(err, "%s\n", wide_to_utf8(line).c_str());
@@ -196,14 +201,15 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     }
 
     cli_host host(options, out, err);
-    active_host = &host;
-    sinks_bind(sink_to_host, sink_to_host);
+    sinks_binding to_run(to_host, to_host, &host);
     // The "%le" line of a refused p goes with the result lines, but never into JSON.
     int status = cli_exit_refused;
     if (read_inputs(host, &params, options.json ? err : out) == 0 &&
         read_thickness(options.fields[field_t].c_str(), &params) == 0) {
         terminal_progress progress(err);
+        host.show_progress_on(&progress);
         calc_thread(&host, &params, options.variant);
+        host.show_progress_on(nullptr);
         bool ok = host.figures() && host.figures()->outcome.ok;
         status = !ok                      ? cli_exit_failed
                  : host.charges_written() ? cli_exit_result
@@ -211,6 +217,5 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     }
     if (options.json) write_json(out, host, options);
     std::fflush(out);
-    active_host = nullptr;
     return status;
 }

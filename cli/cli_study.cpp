@@ -1,5 +1,6 @@
 // Result lines and records of the studies.
 #include "cli_study.h"
+#include "../core/messages.h"
 
 #include "../core/c_locale.h"
 #include "../ui/number_syntax.h"

@@ -1,5 +1,6 @@
 // Convergence estimate and synthesis over whole runs of the calculation.
 #include "study.h"
+#include "../core/messages.h"
 
 #include "../core/alloc.h"
 #include "../core/c_locale.h"
@@ -45,10 +46,9 @@ class study_host final : public input_source, public calc_host {
     study_point &point_;
 };
 
-study_host *active = nullptr;
-
-void to_active(const wchar_t *text) {
-    if (active) active->append_line(text);
+// Both message sinks of a point go to its lines.
+void to_point(void *host, const wchar_t *text) {
+    static_cast<study_host *>(host)->append_line(text);
 }
 
 std::optional<double> parse_text(const std::wstring &text) {
@@ -75,12 +75,14 @@ study_point study_run(const field_texts &fields, solver_variant variant) {
     // thousands of cells. Such a point fails with the memory lines, as on a small
     // machine, instead of running for minutes: about 2000 cells at most. The accurate
     // variant's graded panels stay few; it refuses a mesh by the memory available.
-    if (variant == variant_specified) core_memory_ceiling(study_memory_ceiling);
+    std::size_t ceiling = core_memory_ceiling_set();
+    if (variant == variant_specified) {
+        core_memory_ceiling(ceiling > 0 ? std::min(ceiling, study_memory_ceiling)
+                                        : study_memory_ceiling);
+    }
     study_point point;
     study_host host(fields, point);
-    message_sink saved[2] = {message_sinks[0], message_sinks[1]};
-    active = &host;
-    sinks_bind(to_active, to_active);
+    sinks_binding to_this_point(to_point, to_point, &host);
     calc_params params{};
     const wchar_t *thickness =
         fields.size() > std::size_t(field_t) ? fields[field_t].c_str() : L"0";
@@ -88,9 +90,7 @@ study_point study_run(const field_texts &fields, solver_variant variant) {
         read_thickness(thickness, &params) == 0) {
         calc_thread(&host, &params, variant);
     }
-    active = nullptr;
-    sinks_bind(saved[1], saved[0]);
-    if (variant == variant_specified) core_memory_ceiling(0);
+    if (variant == variant_specified) core_memory_ceiling(ceiling);
     return point;
 }
 

@@ -3,7 +3,11 @@
 // calculation has taken more than a second.
 #pragma once
 
+#include "../core/progress.h"
+
+#include <chrono>
 #include <cstdio>
+#include <optional>
 
 // While alive, shows the core's progress on stream if it is a terminal; erases the line
 // when it ends.
@@ -16,5 +20,15 @@ class terminal_progress {
 
     // Erases the progress line, if one is shown, so that a result line printed to the
     // same terminal starts on a clean line; the next report draws it again.
-    static void erase();
+    void erase();
+
+  private:
+    static void show(void *self, progress_phase phase, double fraction);
+
+    std::FILE *shown_on_ = nullptr; // null: not a terminal, nothing is shown
+    std::chrono::steady_clock::time_point started_;
+    int last_percent_ = -1;
+    progress_phase last_phase_ = progress_phase::fill;
+    bool written_ = false;
+    std::optional<progress_binding> binding_;
 };

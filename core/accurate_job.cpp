@@ -1,5 +1,6 @@
 // The accurate variant's mesh, solve and result lines.
 #include "accurate_job.h"
+#include "messages.h"
 
 #include "accurate_solver.h"
 #include "alloc.h"

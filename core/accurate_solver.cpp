@@ -1,5 +1,6 @@
 // Factorise, find the charge-neutral voltages, solve for the charges, extract.
 #include "accurate_solver.h"
+#include "messages.h"
 
 #include "lu_solve.h"
 #include "panel_system.h"

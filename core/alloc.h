@@ -26,6 +26,9 @@ std::size_t core_memory_available();
 // it runs; 0 restores the real figure.
 void core_memory_ceiling(std::size_t bytes);
 
+// The ceiling in force, 0 for none, so that a caller can restore what it found.
+std::size_t core_memory_ceiling_set();
+
 // Test switch: the k-th call of core_alloc from now on (counted from 1) fails; 0 turns
 // the switch off. Resets the count of calls.
 void core_alloc_fail_at(long k);

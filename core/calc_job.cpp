@@ -1,5 +1,6 @@
 // The steps of one calculation, in the order the result list shows them.
 #include "calc_job.h"
+#include "messages.h"
 
 #include "accurate_job.h"
 #include "vector_state.h"

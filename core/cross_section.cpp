@@ -1,5 +1,6 @@
 // The line's cross-section built from the calculation inputs.
 #include "cross_section.h"
+#include "messages.h"
 
 #include "params.h"
 

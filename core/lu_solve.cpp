@@ -1,5 +1,6 @@
 // LU factorisation and solves through LAPACKE, with the core's memory accounting.
 #include "lu_solve.h"
+#include "messages.h"
 
 #include "alloc.h"
 #include "params.h"

@@ -1,6 +1,7 @@
 // The dense matrix toolkit: construction, release, access and the product. The
 // inversion lives in matrix_inverse.cpp.
 #include "matrix.h"
+#include "messages.h"
 
 #include "alloc.h"
 #include "params.h"

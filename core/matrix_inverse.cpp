@@ -12,6 +12,7 @@
 // their updates wait until the block ends and are then applied a panel of columns at a
 // time, each element still receiving its updates in step order.
 #include "matrix.h"
+#include "messages.h"
 
 #include "alloc.h"
 #include "params.h"

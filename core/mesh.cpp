@@ -2,6 +2,7 @@
 // straight segments (two strips, four bare pieces of the faces) into uniform cells of
 // the step with two graded cells at each end.
 #include "mesh.h"
+#include "messages.h"
 
 #include "alloc.h"
 #include "params.h"

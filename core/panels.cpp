@@ -1,5 +1,6 @@
 // From polygons to graded panels: split, merge, classify, grade.
 #include "panels.h"
+#include "messages.h"
 
 #include "params.h"
 

@@ -1,20 +1,27 @@
 // The progress sink.
 #include "progress.h"
 
-#include <atomic>
-
 namespace {
 
-void drop_progress(progress_phase, double) {}
+void drop_progress(void *, progress_phase, double) {}
 
-std::atomic<progress_sink> bound{drop_progress};
+// The binding in force; changed only through progress_binding.
+progress_sink bound_sink = drop_progress;
+void *bound_context = nullptr;
 
 } // namespace
 
-void progress_bind(progress_sink sink) {
-    bound = sink ? sink : drop_progress;
+progress_binding::progress_binding(progress_sink sink, void *context)
+    : saved_sink_(bound_sink), saved_context_(bound_context) {
+    bound_sink = sink;
+    bound_context = context;
+}
+
+progress_binding::~progress_binding() {
+    bound_sink = saved_sink_;
+    bound_context = saved_context_;
 }
 
 void progress_report(progress_phase phase, double fraction) {
-    bound.load(std::memory_order_relaxed)(phase, fraction);
+    bound_sink(bound_context, phase, fraction);
 }

@@ -2,6 +2,7 @@
 // extraction of the capacitances. Every matrix but the four output vectors lives and
 // dies within one call; the guards release them on every failure path.
 #include "solver.h"
+#include "messages.h"
 
 #include "assembly.h"
 #include "params.h"

@@ -19,11 +19,7 @@ class recording_host : public calc_host {
     plot_request shown{nullptr, nullptr};
     calc_outcome outcome{};
 
-    recording_host() {
-        active = this;
-        sinks_bind(sink, sink);
-    }
-    ~recording_host() override { active = nullptr; }
+    recording_host() : binding_(sink, sink, this) {}
 
     void set_calculate_enabled(bool enabled) override {
         events.push_back(enabled ? L"<enabled>" : L"<disabled>");
@@ -38,8 +34,10 @@ class recording_host : public calc_host {
     void finished(const calc_outcome &o) override { outcome = o; }
 
   private:
-    static inline recording_host *active = nullptr;
-    static void sink(const wchar_t *text) { active->append_line(text); }
+    static void sink(void *host, const wchar_t *text) {
+        static_cast<recording_host *>(host)->append_line(text);
+    }
+    sinks_binding binding_;
 };
 
 calc_params start_params() {

@@ -61,11 +61,6 @@ class gui_test : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        sinks_bind(append_line, append_line);
-        progress_bind(show_progress);
-    }
-
     void init() {
         window = std::make_unique<main_window>(blank_bitmap());
         window->show();

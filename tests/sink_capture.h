@@ -3,13 +3,16 @@
 #pragma once
 
 #include "alloc.h"
-#include "params.h"
+#include "messages.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
+
+enum message_slot { error_slot = 0, info_slot = 1 };
 
 struct sink_line {
     message_slot slot;
@@ -22,10 +25,10 @@ inline std::vector<sink_line> &captured_lines() {
     return lines;
 }
 
-inline void capture_error(const wchar_t *text) {
+inline void capture_error(void *, const wchar_t *text) {
     captured_lines().push_back({error_slot, text});
 }
-inline void capture_info(const wchar_t *text) {
+inline void capture_info(void *, const wchar_t *text) {
     captured_lines().push_back({info_slot, text});
 }
 
@@ -49,18 +52,20 @@ class core_test : public ::testing::Test {
   protected:
     void SetUp() override {
         captured_lines().clear();
-        sinks_bind(capture_info, capture_error);
+        binding_.emplace(capture_info, capture_error, nullptr);
         core_alloc_fail_at(0);
         live_at_start_ = core_alloc_live();
     }
     void TearDown() override {
         core_alloc_fail_at(0);
         EXPECT_EQ(core_alloc_live(), live_at_start_) << "core blocks leaked";
+        binding_.reset();
     }
     const std::vector<sink_line> &lines() const { return captured_lines(); }
 
   private:
     long live_at_start_ = 0;
+    std::optional<sinks_binding> binding_;
 };
 
 // The bits of a double, for comparisons that must hold to the last bit and tell +0.0

@@ -16,8 +16,6 @@ int desktop_run(QApplication &app, const QString &bitmap_path,
                 const std::function<void(main_window &)> &started) {
     // The resources live in a static library; they are registered explicitly.
     Q_INIT_RESOURCE(orvanta);
-    sinks_bind(append_line, append_line);
-    progress_bind(show_progress);
     QPixmap bitmap(bitmap_path);
     if (bitmap.isNull()) {
         QMessageBox::critical(nullptr, QStringLiteral("Error"),

@@ -26,9 +26,6 @@
 
 namespace {
 
-// Read by the worker's line output, written by the window's own thread.
-std::atomic<main_window *> the_main_window{nullptr};
-
 // Letters typed into the keyword fields show in upper case.
 class upper_case_validator : public QValidator {
   public:
@@ -45,30 +42,33 @@ namespace {
 
 const QString caption = QStringLiteral("Orvanta Calculator");
 
-// When the running calculation started; progress shows in the caption after a second.
-std::atomic<std::int64_t> calculation_started_ms{0};
-std::atomic<int> last_progress{-1};
-
 std::int64_t now_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+void line_to_window(void *window, const wchar_t *text) {
+    static_cast<main_window *>(window)->line_from_worker(text);
+}
+
+void progress_to_window(void *window, progress_phase phase, double fraction) {
+    static_cast<main_window *>(window)->progress_from_worker(phase, fraction);
+}
+
 } // namespace
 
-void show_progress(progress_phase phase, double fraction) {
-    main_window *window = the_main_window.load();
-    if (!window || now_ms() - calculation_started_ms.load() < 1000) return;
+void main_window::progress_from_worker(progress_phase phase, double fraction) {
+    if (now_ms() - started_ms_.load() < 1000) return;
     int percent = int(fraction * 100);
     int key = (phase == progress_phase::fill ? 0 : 1000) + percent;
-    if (last_progress.exchange(key) == key) return;
+    if (last_progress_.exchange(key) == key) return;
     QString title =
         QStringLiteral("%1 - %2 %3%")
             .arg(caption, phase == progress_phase::fill ? QStringLiteral("Filling matrix")
                                                         : QStringLiteral("Inverting matrix"))
             .arg(percent);
     // Posted, never waited for: the calculation does not slow down for the window.
-    window->requests().post([window, title] { window->setWindowTitle(title); });
+    requests().post([this, title] { setWindowTitle(title); });
 }
 
 void main_window::calculation_ended() {
@@ -76,14 +76,14 @@ void main_window::calculation_ended() {
     calculate_->setEnabled(true);
 }
 
-void append_line(const wchar_t *text) {
-    main_window *window = the_main_window.load();
-    if (!window) return;
+void main_window::line_from_worker(const wchar_t *text) {
     QString line = QString::fromWCharArray(text);
-    window->requests().run([window, &line] { window->append_result_line(line); });
+    requests().run([this, &line] { append_result_line(line); });
 }
 
-main_window::main_window(const QPixmap &geometry_bitmap) : requests_(new ui_requests(this)) {
+main_window::main_window(const QPixmap &geometry_bitmap)
+    : requests_(new ui_requests(this)), sinks_(line_to_window, line_to_window, this),
+      progress_(progress_to_window, this) {
     setWindowTitle(caption);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -167,8 +167,8 @@ main_window::main_window(const QPixmap &geometry_bitmap) : requests_(new ui_requ
     results_->setSelectionMode(QAbstractItemView::SingleSelection);
     // The accurate variant is offered where it does not disturb the dialog: in the result
     // list's context menu. Unchecked, every calculation is the specified one.
-    accurate_ = new QAction(QStringLiteral("Accurate variant (closed-form integrals, exact constants)"),
-                            results_);
+    accurate_ = new QAction(
+        QStringLiteral("Accurate variant (closed-form integrals, exact constants)"), results_);
     accurate_->setCheckable(true);
     results_->addAction(accurate_);
     results_->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -197,13 +197,9 @@ main_window::main_window(const QPixmap &geometry_bitmap) : requests_(new ui_requ
     connect(calculate_, &QPushButton::clicked, this, &main_window::calculate);
     connect(about_, &QPushButton::clicked, this, &main_window::show_about);
     calculate_->setFocus();
-    the_main_window = this;
 }
 
-main_window::~main_window() {
-    main_window *self = this;
-    the_main_window.compare_exchange_strong(self, nullptr);
-}
+main_window::~main_window() = default;
 
 QWidget *main_window::field(int control) const {
     switch (control) {
@@ -257,8 +253,8 @@ void main_window::calculate() {
     // Disabled before the worker exists, so that a second press cannot start a second
     // calculation; the job enables it again as its last action.
     calculate_->setEnabled(false);
-    calculation_started_ms = now_ms();
-    last_progress = -1;
+    started_ms_ = now_ms();
+    last_progress_ = -1;
     worker_running_ = true;
     solver_variant variant = accurate_->isChecked() ? variant_accurate : variant_specified;
     try {

@@ -3,7 +3,9 @@
 // goes. One press of Calculate validates on this thread and runs the job on a worker.
 #pragma once
 
+#include "../core/messages.h"
 #include "../core/params.h"
+#include "../core/progress.h"
 #include "qt_layer.h"
 
 #include <QAction>
@@ -16,6 +18,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <cstdint>
 
 class main_window : public QWidget {
     Q_OBJECT
@@ -25,8 +28,14 @@ class main_window : public QWidget {
     ~main_window() override;
 
     // The result list's line output: the new line becomes the last and selected one.
-    // On the user-interface thread only; other threads go through append_line.
+    // On the user-interface thread only; other threads go through line_from_worker.
     void append_result_line(const QString &text);
+    // A line from the calculation's worker: a synchronous request to this window's
+    // thread, so lines arrive in order and before the job's next step.
+    void line_from_worker(const wchar_t *text);
+    // After a calculation has run for a second, the caption shows the phase and its
+    // fraction done. Posted from the worker, never waited for.
+    void progress_from_worker(progress_phase phase, double fraction);
     // Adds a line without selecting it (validation's version line).
     void add_result_line(const QString &text);
     void clear_results();
@@ -71,15 +80,11 @@ class main_window : public QWidget {
     QCheckBox *plot_box_;
     QListWidget *results_;
     calc_params params_{};
+    // When the running calculation started, and the last progress shown.
+    std::atomic<std::int64_t> started_ms_{0};
+    std::atomic<int> last_progress_{-1};
+    // The window is the program's line output and progress display while it exists:
+    // both message sinks and the progress sink are bound to it for its lifetime.
+    sinks_binding sinks_;
+    progress_binding progress_;
 };
-
-// The line output of the whole program, bound to both message sinks. From the worker it
-// is a synchronous request to the user-interface thread. Lines sent while no main
-// window exists are dropped.
-void append_line(const wchar_t *text);
-
-// The progress sink of the desktop program: after a calculation has run for a second,
-// the caption shows the phase and its fraction done. Posted from the worker, never
-// waited for.
-enum class progress_phase;
-void show_progress(progress_phase phase, double fraction);

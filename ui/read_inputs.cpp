@@ -1,5 +1,6 @@
 // The validation of one press of Calculate.
 #include "read_inputs.h"
+#include "../core/messages.h"
 
 #include "../core/c_locale.h"
 #include "number_syntax.h"

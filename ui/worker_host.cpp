@@ -17,7 +17,7 @@ void worker_host::set_calculate_enabled(bool enabled) {
 }
 
 void worker_host::append_line(const wchar_t *text) {
-    ::append_line(text);
+    window_.line_from_worker(text);
 }
 
 bool worker_host::plot_box_checked() {

@@ -5,6 +5,7 @@
 // milliseconds; larger problems take the not-enough-memory path, which is also a path
 // worth exercising.
 #include "../../cli/utf8.h"
+#include "../../core/messages.h"
 #include "../../core/alloc.h"
 #include "../../core/calc_job.h"
 #include "../../ui/read_inputs.h"
@@ -46,10 +47,8 @@ class fuzz_dialog final : public input_source, public calc_host {
     bool enabled_ = true;
 };
 
-fuzz_dialog *dialog = nullptr;
-
-void to_dialog(const wchar_t *text) {
-    dialog->append_line(text);
+void to_dialog(void *dialog, const wchar_t *text) {
+    static_cast<fuzz_dialog *>(dialog)->append_line(text);
 }
 
 } // namespace
@@ -58,8 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     static std::FILE *diagnostics = std::fopen("/dev/null", "w");
     core_memory_ceiling(std::size_t{256} << 10);
     fuzz_dialog fresh;
-    dialog = &fresh;
-    sinks_bind(to_dialog, to_dialog);
+    sinks_binding to_fresh(to_dialog, to_dialog, &fresh);
 
     std::string_view bytes(reinterpret_cast<const char *>(data), size);
     for (std::wstring &text : fresh.texts) {

@@ -6,7 +6,7 @@
 // the array is allocated at exactly its capacity. A memory ceiling bounds the capacity.
 #include "../../core/alloc.h"
 #include "../../core/mesh.h"
-#include "../../core/params.h"
+#include "../../core/messages.h"
 
 #include <cmath>
 #include <cstdint>
@@ -26,7 +26,7 @@ namespace {
 
 std::vector<std::wstring> lines;
 
-void collect(const wchar_t *text) {
+void collect(void *, const wchar_t *text) {
     lines.emplace_back(text);
 }
 
@@ -101,7 +101,7 @@ void check_mesh(const mesh_t &mesh, const double in[7]) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     core_memory_ceiling(std::size_t{1} << 20);
-    sinks_bind(collect, collect);
+    sinks_binding to_lines(collect, collect, nullptr);
     double in[7] = {};
     std::memcpy(in, data, std::min(size, sizeof in));
     lines.clear();

@@ -1,5 +1,5 @@
 // The message sinks, the shared formatting buffer and the one-value formatter.
-#include "params.h"
+#include "messages.h"
 
 #include "c_locale.h"
 
@@ -8,7 +8,10 @@
 
 namespace {
 
-void drop_text(const wchar_t *) {}
+void drop_text(void *, const wchar_t *) {}
+
+// The binding in force; hosts change it only through sinks_binding.
+message_sinks bound{drop_text, drop_text, nullptr};
 
 int format_one(const wchar_t *format, ...) {
     c_locale_scope numbers_in_c_locale;
@@ -23,21 +26,22 @@ int format_one(const wchar_t *format, ...) {
 
 } // namespace
 
-message_sink message_sinks[2] = {drop_text, drop_text};
-
 wchar_t message_buffer[message_buffer_size];
 
-void sinks_bind(message_sink info, message_sink error) {
-    message_sinks[info_slot] = info;
-    message_sinks[error_slot] = error;
+sinks_binding::sinks_binding(message_sink info, message_sink error, void *context) : saved_(bound) {
+    bound = {error, info, context};
+}
+
+sinks_binding::~sinks_binding() {
+    bound = saved_;
 }
 
 void error_sink(const wchar_t *text) {
-    message_sinks[error_slot](text);
+    bound.error(bound.context, text);
 }
 
 void info_sink(const wchar_t *text) {
-    message_sinks[info_slot](text);
+    bound.info(bound.context, text);
 }
 
 int format_message(const wchar_t *format, int value) {
