@@ -56,8 +56,8 @@ class gui_test : public QObject {
     }
     // Waits until a calculation has ended, so that no worker outlives its window.
     void wait_until_idle() {
-        QTRY_VERIFY_WITH_TIMEOUT(window->calculate_button()->isEnabled(), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!window->worker_running(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(window->calculate_button()->isEnabled(), 90000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->worker_running(), 90000);
     }
 
   private slots:
