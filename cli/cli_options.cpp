@@ -2,7 +2,7 @@
 // repeated option counts.
 #include "cli_options.h"
 
-#include "../ui/number_syntax.h"
+#include "../input/number_syntax.h"
 #include "utf8.h"
 
 #include <algorithm>
@@ -160,7 +160,7 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
             }
         } else if (name == "--solve-for") {
             options.solve_for = cli_field_index(value);
-            if (options.solve_for < 0 || options.solve_for >= control_p - control_w1) {
+            if (options.solve_for < 0 || options.solve_for >= field_index(input_field::p)) {
                 return "--solve-for takes w1, w2, h, d or epsilon-r";
             }
         } else if (name == "--sweep") {
@@ -187,9 +187,10 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
     // model must not be dropped silently. (A text that is no number is refused later,
     // by validation, like any field.)
     double thickness = 0;
-    bool thick = parse_option_number(wide_to_utf8(options.fields[field_t]), thickness, false) &&
+    bool thick = parse_option_number(wide_to_utf8(options.fields[field_index(input_field::t)]),
+                                     thickness, false) &&
                  thickness != 0;
-    bool sweeps_thickness = options.sweep_field == field_t;
+    bool sweeps_thickness = options.sweep_field == field_index(input_field::t);
     if ((thick || sweeps_thickness) && options.variant != variant_accurate && !options.converge) {
         return "a strip thickness (--t) needs the accurate variant (--accurate)";
     }

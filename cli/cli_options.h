@@ -3,13 +3,13 @@
 #pragma once
 
 #include "../core/solver_variant.h"
-#include "../ui/read_inputs.h"
+#include "../input/read_inputs.h"
 
 #include <string>
 #include <string_view>
 
 struct cli_options {
-    // Indexed by field_control - control_w1, then the thickness; each starts as the
+    // Indexed by at(input_field), then the thickness; each starts as the
     // dialog's start value (the thickness as 0, flat strips).
     std::wstring fields[8] = {L"2.4", L"10", L"0.79", L"0.0", L"2.2", L"2.0", L"AUTO", L"0"};
     bool json = false;

@@ -4,7 +4,7 @@
 
 #include "../core/calc_job.h"
 #include "../core/messages.h"
-#include "../ui/read_inputs.h"
+#include "../input/read_inputs.h"
 #include "cli_format.h"
 #include "cli_options.h"
 #include "cli_study.h"
@@ -43,8 +43,8 @@ class cli_host final : public input_source, public calc_host {
 
     void clear_results() override { lines_.clear(); }
     void add_line(const wchar_t *text) override { append_line(text); }
-    void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
-        copy_field_text(options_.fields[control - control_w1], buffer, capacity);
+    void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
+        copy_field_text(options_.fields[field_index(control)], buffer, capacity);
     }
 
     void set_calculate_enabled(bool) override {}
@@ -190,7 +190,9 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         {
             sinks_binding to_checker(to_host, to_host, &checker);
             accepted = read_inputs(checker, &params, err);
-            if (accepted == 0) accepted = read_thickness(options.fields[field_t].c_str(), &params);
+            if (accepted == 0)
+                accepted =
+                    read_thickness(options.fields[field_index(input_field::t)].c_str(), &params);
         }
         if (accepted != 0) {
             for (const std::wstring &line : checker.lines())
@@ -205,7 +207,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     // The "%le" line of a refused p goes with the result lines, but never into JSON.
     int status = cli_exit_refused;
     if (read_inputs(host, &params, options.json ? err : out) == 0 &&
-        read_thickness(options.fields[field_t].c_str(), &params) == 0) {
+        read_thickness(options.fields[field_index(input_field::t)].c_str(), &params) == 0) {
         terminal_progress progress(err);
         host.show_progress_on(&progress);
         calc_thread(&host, &params, options.variant);

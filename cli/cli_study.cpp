@@ -3,8 +3,8 @@
 #include "../core/messages.h"
 
 #include "../core/c_locale.h"
-#include "../ui/number_syntax.h"
-#include "../ui/read_inputs.h"
+#include "../input/number_syntax.h"
+#include "../input/read_inputs.h"
 #include "cli_format.h"
 #include "cli_run.h"
 #include "study.h"
@@ -37,7 +37,7 @@ void print_failure(std::FILE *err, const study_point &point) {
 
 // The strip thickness of the study in metres, as its records give every length.
 std::string thickness_json(const cli_options &options) {
-    std::wstring text = options.fields[field_t];
+    std::wstring text = options.fields[field_index(input_field::t)];
     wchar_t buffer[message_buffer_size];
     copy_field_text(text, buffer, message_buffer_size);
     double value = 0;
@@ -181,7 +181,7 @@ int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err) {
         fields[options.sweep_field] = study_value_text(value);
         study_point p = study_run(fields, options.variant);
         std::string text = wide_to_utf8(fields[options.sweep_field]);
-        std::string thickness = wide_to_utf8(fields[field_t]);
+        std::string thickness = wide_to_utf8(fields[field_index(input_field::t)]);
         series.x.push_back(value);
         series.z0.push_back(p.ok ? p.z0 : NAN);
         series.eps_eff.push_back(p.ok ? p.eps_eff : NAN);
@@ -211,7 +211,8 @@ int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err) {
                      "{\n  \"variant\": \"%s\",\n  \"field\": \"%s\",\n  \"t\": %s,\n"
                      "  \"points\": [%s\n  ]\n}\n",
                      variant_name(options.variant), name,
-                     options.sweep_field == field_t ? "null" : thickness_json(options).c_str(),
+                     options.sweep_field == field_index(input_field::t) ? "null"
+                                                                : thickness_json(options).c_str(),
                      json_points.c_str());
     } else if (options.csv_file.empty()) {
         std::fputs(table.c_str(), out);

@@ -5,8 +5,8 @@
 #include "../core/alloc.h"
 #include "../core/c_locale.h"
 #include "../core/calc_job.h"
-#include "../ui/number_syntax.h"
-#include "../ui/read_inputs.h"
+#include "../input/number_syntax.h"
+#include "../input/read_inputs.h"
 #include "root_finder.h"
 
 #include <algorithm>
@@ -24,8 +24,8 @@ class study_host final : public input_source, public calc_host {
 
     void clear_results() override {}
     void add_line(const wchar_t *text) override { append_line(text); }
-    void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
-        copy_field_text(fields_[control - control_w1], buffer, capacity);
+    void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
+        copy_field_text(fields_[field_index(control)], buffer, capacity);
     }
     void set_calculate_enabled(bool) override {}
     void append_line(const wchar_t *text) override { point_.lines.emplace_back(text); }
@@ -84,8 +84,9 @@ study_point study_run(const field_texts &fields, solver_variant variant) {
     study_host host(fields, point);
     sinks_binding to_this_point(to_point, to_point, &host);
     calc_params params{};
-    const wchar_t *thickness =
-        fields.size() > std::size_t(field_t) ? fields[field_t].c_str() : L"0";
+    const wchar_t *thickness = fields.size() > std::size_t(field_index(input_field::t))
+                                   ? fields[field_index(input_field::t)].c_str()
+                                   : L"0";
     if (read_inputs(host, &params, diagnostics ? diagnostics : stderr) == 0 &&
         read_thickness(thickness, &params) == 0) {
         calc_thread(&host, &params, variant);
@@ -144,7 +145,7 @@ std::wstring failure_reason(const study_point &point) {
 convergence study_converge(const field_texts &fields, double tolerance, int max_solves) {
     convergence result;
     field_texts texts = fields;
-    std::wstring &step_text = texts[control_mesh_step - control_w1];
+    std::wstring &step_text = texts[field_index(input_field::mesh_step)];
     std::optional<double> given = parse_text(step_text);
     double step_mm;
     if (given && *given > 0) {
@@ -190,8 +191,8 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
     synthesis result;
     field_texts texts = fields;
     double start = parse_text(fields[field]).value_or(0);
-    bool offset = field == control_d - control_w1;
-    bool permittivity = field == control_epsilon_r - control_w1;
+    bool offset = field == field_index(input_field::d);
+    bool permittivity = field == field_index(input_field::epsilon_r);
     // The ladder: the field's value times powers of two (an offset from a base of its
     // size, or 1 mm for none; a permittivity by its excess over 1).
     double base = offset ? (start == 0 ? 1.0 : std::fabs(start)) : permittivity ? start - 1 : start;

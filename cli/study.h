@@ -21,7 +21,7 @@ struct study_point {
     std::vector<std::wstring> lines; // the run's lines, for reporting a refusal or failure
 };
 
-// The seven field texts of the dialog, indexed by field_control - control_w1.
+// The seven field texts of the dialog, indexed by at(input_field).
 using field_texts = std::vector<std::wstring>;
 
 // The memory one study point of the specified variant may use: the solver's peak for

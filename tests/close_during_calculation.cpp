@@ -29,7 +29,8 @@ int main(int argc, char **argv) {
     desktop_exit(desktop_run(app, geometry_bitmap_resource, [plot_mode](main_window &window) {
         if (!plot_mode) {
             window.plot_box()->setChecked(false);
-            qobject_cast<QComboBox *>(window.field(1007))->setEditText(QStringLiteral("0.02"));
+            qobject_cast<QComboBox *>(window.field(input_field::mesh_step))
+                ->setEditText(QStringLiteral("0.02"));
         }
         window.calculate_button()->click();
         auto *poll = new QTimer(&window);

@@ -49,7 +49,7 @@ class gui_test : public QObject {
   private:
     std::unique_ptr<main_window> window;
 
-    void set_field(int control, const QString &text) {
+    void set_field(input_field control, const QString &text) {
         QWidget *f = window->field(control);
         if (auto *line = qobject_cast<QLineEdit *>(f)) line->setText(text);
         if (auto *box = qobject_cast<QComboBox *>(f)) box->setEditText(text);
@@ -74,14 +74,15 @@ class gui_test : public QObject {
     }
 
     void start_state() {
-        const std::pair<int, const char *> starts[] = {
-            {control_w1, "2.4"},        {control_w2, "10"},         {control_h, "0.79"},
-            {control_d, "0.0"},         {control_epsilon_r, "2.2"}, {control_p, "2.0"},
-            {control_mesh_step, "AUTO"}};
+        const std::pair<input_field, const char *> starts[] = {
+            {input_field::w1, "2.4"},        {input_field::w2, "10"},
+            {input_field::h, "0.79"},        {input_field::d, "0.0"},
+            {input_field::epsilon_r, "2.2"}, {input_field::p, "2.0"},
+            {input_field::mesh_step, "AUTO"}};
         for (const auto &[control, text] : starts)
             QCOMPARE(window->field_text(control), QString(text));
-        const std::pair<int, const char *> entries[] = {
-            {control_w2, "INF"}, {control_p, "AUTO"}, {control_mesh_step, "AUTO"}};
+        const std::pair<input_field, const char *> entries[] = {
+            {input_field::w2, "INF"}, {input_field::p, "AUTO"}, {input_field::mesh_step, "AUTO"}};
         for (const auto &[control, entry] : entries) {
             auto *box = qobject_cast<QComboBox *>(window->field(control));
             QCOMPARE(box->count(), 1);
@@ -97,8 +98,8 @@ class gui_test : public QObject {
 
     void tab_order_follows_the_template() {
         QList<QWidget *> expected = {window->calculate_button(), window->about_button()};
-        for (int c : {control_w1, control_w2, control_h, control_d, control_epsilon_r, control_p,
-                      control_mesh_step}) {
+        for (input_field c : {input_field::w1, input_field::w2, input_field::h, input_field::d,
+                              input_field::epsilon_r, input_field::p, input_field::mesh_step}) {
             expected << window->field(c);
         }
         expected << window->plot_box() << window->result_list();
@@ -115,14 +116,15 @@ class gui_test : public QObject {
     }
 
     void keyword_fields_show_upper_case_and_mnemonics_move_focus() {
-        auto *w2 = qobject_cast<QComboBox *>(window->field(control_w2));
+        auto *w2 = qobject_cast<QComboBox *>(window->field(input_field::w2));
         w2->lineEdit()->clear();
         QTest::keyClicks(w2->lineEdit(), "inf");
         QCOMPARE(w2->currentText(), QString("INF"));
-        const std::pair<Qt::Key, int> mnemonics[] = {
-            {Qt::Key_1, control_w1},       {Qt::Key_2, control_w2},        {Qt::Key_H, control_h},
-            {Qt::Key_D, control_d},        {Qt::Key_E, control_epsilon_r}, {Qt::Key_P, control_p},
-            {Qt::Key_M, control_mesh_step}};
+        const std::pair<Qt::Key, input_field> mnemonics[] = {
+            {Qt::Key_1, input_field::w1},        {Qt::Key_2, input_field::w2},
+            {Qt::Key_H, input_field::h},         {Qt::Key_D, input_field::d},
+            {Qt::Key_E, input_field::epsilon_r}, {Qt::Key_P, input_field::p},
+            {Qt::Key_M, input_field::mesh_step}};
         for (const auto &[key, control] : mnemonics) {
             QTest::keyClick(window.get(), key, Qt::AltModifier);
             QWidget *focus = QApplication::focusWidget();
@@ -132,7 +134,7 @@ class gui_test : public QObject {
     }
 
     void refused_field_starts_nothing() {
-        set_field(control_w1, "  12abc ");
+        set_field(input_field::w1, "  12abc ");
         QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
         QCOMPARE(list_lines(*window),
                  QStringList({"\tCalculator version 1.0", "unrecognized value:", "12abc"}));
@@ -219,7 +221,7 @@ class gui_test : public QObject {
         QSKIP("the thread checker slows this calculation far beyond the test's patience");
 #endif
         window->plot_box()->setChecked(false);
-        set_field(control_mesh_step, "0.015");
+        set_field(input_field::mesh_step, "0.015");
         QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().endsWith('%'), 20000);
         QVERIFY(window->windowTitle().startsWith("Orvanta Calculator - "));
@@ -241,7 +243,7 @@ class gui_test : public QObject {
     void enter_and_escape_do_nothing() {
         QTest::keyClick(window.get(), Qt::Key_Return);
         QTest::keyClick(window.get(), Qt::Key_Escape);
-        QTest::keyClick(window->field(control_w1), Qt::Key_Return);
+        QTest::keyClick(window->field(input_field::w1), Qt::Key_Return);
         QVERIFY(window->isVisible());
         QCOMPARE(window->result_list()->count(), 0);
     }

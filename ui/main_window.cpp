@@ -2,10 +2,10 @@
 // order, the start values, and the launch of a calculation.
 #include "main_window.h"
 
+#include "../input/read_inputs.h"
 #include "about_box.h"
 #include "geometry_picture.h"
 #include "qt_input_source.h"
-#include "read_inputs.h"
 #include "tab_stop_delegate.h"
 #include "worker_host.h"
 
@@ -201,29 +201,30 @@ main_window::main_window(const QPixmap &geometry_bitmap)
 
 main_window::~main_window() = default;
 
-QWidget *main_window::field(int control) const {
-    switch (control) {
-    case control_w1:
+QWidget *main_window::field(input_field which) const {
+    switch (which) {
+    case input_field::w1:
         return w1_;
-    case control_w2:
+    case input_field::w2:
         return w2_;
-    case control_h:
+    case input_field::h:
         return h_;
-    case control_d:
+    case input_field::d:
         return d_;
-    case control_epsilon_r:
+    case input_field::epsilon_r:
         return epsilon_r_;
-    case control_p:
+    case input_field::p:
         return p_;
-    case control_mesh_step:
+    case input_field::mesh_step:
         return mesh_step_;
-    default:
+    case input_field::t:
         return nullptr;
     }
+    return nullptr;
 }
 
-QString main_window::field_text(int control) const {
-    QWidget *w = field(control);
+QString main_window::field_text(input_field which) const {
+    QWidget *w = field(which);
     if (auto *line = qobject_cast<QLineEdit *>(w)) return line->text();
     if (auto *box = qobject_cast<QComboBox *>(w)) return box->currentText();
     return {};

@@ -6,6 +6,7 @@
 #include "../core/messages.h"
 #include "../core/params.h"
 #include "../core/progress.h"
+#include "../input/read_inputs.h"
 #include "qt_layer.h"
 
 #include <QAction>
@@ -43,8 +44,8 @@ class main_window : public QWidget {
     // The end of a calculation: the plain caption back and Calculate enabled.
     void calculation_ended();
 
-    // The text of an input field by its control id (1001 to 1007).
-    QString field_text(int control) const;
+    // The text of one of the seven input fields (the thickness has none yet).
+    QString field_text(input_field which) const;
 
     // The box counts as checked only when it is checked and neither focused nor pressed.
     bool plot_box_checked_alone() const;
@@ -61,7 +62,7 @@ class main_window : public QWidget {
     QCheckBox *plot_box() const { return plot_box_; }
     QListWidget *result_list() const { return results_; }
     QAction *accurate_action() const { return accurate_; }
-    QWidget *field(int control) const;
+    QWidget *field(input_field which) const;
 
   protected:
     void closeEvent(QCloseEvent *event) override;

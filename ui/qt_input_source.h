@@ -1,8 +1,8 @@
 // Validation's view of the main window: the field texts and the result list.
 #pragma once
 
+#include "../input/read_inputs.h"
 #include "main_window.h"
-#include "read_inputs.h"
 
 class qt_input_source final : public input_source {
   public:
@@ -11,7 +11,7 @@ class qt_input_source final : public input_source {
     void add_line(const wchar_t *text) override {
         window_.add_result_line(QString::fromWCharArray(text));
     }
-    void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
+    void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
         copy_field_text(window_.field_text(control).toStdWString(), buffer, capacity);
     }
 

@@ -5,10 +5,10 @@
 // milliseconds; larger problems take the not-enough-memory path, which is also a path
 // worth exercising.
 #include "../../cli/utf8.h"
-#include "../../core/messages.h"
 #include "../../core/alloc.h"
 #include "../../core/calc_job.h"
-#include "../../ui/read_inputs.h"
+#include "../../core/messages.h"
+#include "../../input/read_inputs.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -24,8 +24,8 @@ class fuzz_dialog final : public input_source, public calc_host {
 
     void clear_results() override {}
     void add_line(const wchar_t *text) override { append_line(text); }
-    void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) override {
-        copy_field_text(texts[control - control_w1], buffer, capacity);
+    void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
+        copy_field_text(texts[field_index(control)], buffer, capacity);
     }
     void set_calculate_enabled(bool enabled) override { enabled_ = enabled; }
     void append_line(const wchar_t *text) override {

@@ -21,7 +21,7 @@ enum class check {
 };
 
 struct field {
-    field_control control;
+    input_field input;
     double calc_params::*value;
     const wchar_t *keyword; // stored as -1; null when the field takes none
     check rule;
@@ -31,20 +31,20 @@ struct field {
 
 // The reading order; p is checked against the w1 already read.
 constexpr field fields[] = {
-    {control_w1, &calc_params::w1, nullptr, check::w1_metres,
+    {input_field::w1, &calc_params::w1, nullptr, check::w1_metres,
      L"ERROR: The value of `w1` must be > 0", L"ERROR: The value of `w1` is out of range"},
-    {control_w2, &calc_params::w2, L"INF", check::positive_mm,
+    {input_field::w2, &calc_params::w2, L"INF", check::positive_mm,
      L"ERROR: The value of `w2` must be > 0", L"ERROR: The value of `w2` is out of range"},
-    {control_h, &calc_params::h, nullptr, check::positive_mm,
+    {input_field::h, &calc_params::h, nullptr, check::positive_mm,
      L"ERROR: The value of `h` must be > 0", L"ERROR: The value of `h` is out of range"},
-    {control_p, &calc_params::p, L"AUTO", check::p_against_w1,
+    {input_field::p, &calc_params::p, L"AUTO", check::p_against_w1,
      L"small `p` will be supported in the next version",
      L"ERROR: The value of `p` is out of range"},
-    {control_epsilon_r, &calc_params::epsilon_r, nullptr, check::epsilon_r,
+    {input_field::epsilon_r, &calc_params::epsilon_r, nullptr, check::epsilon_r,
      L"ERROR: epsilon_r must be > 1", L"ERROR: The value of `epsilon_r` is out of range"},
-    {control_d, &calc_params::d, nullptr, check::none_length, nullptr,
+    {input_field::d, &calc_params::d, nullptr, check::none_length, nullptr,
      L"ERROR: The value of `d` is out of range"},
-    {control_mesh_step, &calc_params::mesh_step, L"AUTO", check::none_length, nullptr,
+    {input_field::mesh_step, &calc_params::mesh_step, L"AUTO", check::none_length, nullptr,
      L"ERROR: The value of `mesh step` is out of range"},
 };
 
@@ -127,7 +127,7 @@ int read_inputs(input_source &source, calc_params *params, std::FILE *diagnostic
     source.clear_results();
     source.add_line(L"\tCalculator version 1.0");
     for (const field &f : fields) {
-        source.fetch_text(f.control, message_buffer, message_buffer_size);
+        source.fetch_text(f.input, message_buffer, message_buffer_size);
         if (f.keyword && equals_ignoring_case(message_buffer, f.keyword)) {
             params->*f.value = -1;
             continue;

@@ -9,20 +9,15 @@
 #include <cstdio>
 #include <string_view>
 
-// The control ids of the seven fields in the main window.
-enum field_control {
-    control_w1 = 1001,
-    control_w2 = 1002,
-    control_h = 1003,
-    control_d = 1004,
-    control_epsilon_r = 1005,
-    control_p = 1006,
-    control_mesh_step = 1007,
-};
+// The input fields: the dialog's seven, then the accurate variant's strip thickness.
+enum class input_field { w1, w2, h, d, epsilon_r, p, mesh_step, t };
 
-// Front ends that keep the field texts in a list index them by field_control -
-// control_w1; the strip thickness follows the seven as field_t.
-constexpr int field_t = 7;
+constexpr int input_field_count = 8;
+
+// The position of a field in a list of field texts, which front ends keep in this order.
+constexpr int field_index(input_field field) {
+    return int(field);
+}
 
 // Where validation reads its texts and writes its lines: the main window, the command
 // line or a test.
@@ -32,8 +27,8 @@ class input_source {
     virtual void clear_results() = 0;
     // Adds a line to the result list without selecting it.
     virtual void add_line(const wchar_t *text) = 0;
-    // Copies the control's text, cut to capacity - 1 characters and terminated.
-    virtual void fetch_text(field_control control, wchar_t *buffer, std::size_t capacity) = 0;
+    // Copies the field's text, cut to capacity - 1 characters and terminated.
+    virtual void fetch_text(input_field field, wchar_t *buffer, std::size_t capacity) = 0;
 };
 
 // What every input_source does in fetch_text: copies at most capacity - 1 characters of
