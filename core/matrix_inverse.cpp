@@ -7,7 +7,7 @@
 // elimination is contiguous, and the steps are taken in blocks whose updates wait:
 //
 // - A step needs only its own pivot column up to date; it is computed from the waiting
-//   steps of the block, and so is the pivot row, row by row of the block.
+//   steps of the block, and so is the pivot row.
 // - The pivot rule needs the winner, not the sums: every candidate row carries an
 //   interval that provably holds the sum the rule would compute (row_sum_bounds.h), and
 //   only the rows whose ratio interval reaches the best lower bound (the contenders)
@@ -15,9 +15,16 @@
 // - When the block ends, its steps reach every other element tile by tile, a tile held
 //   in registers while the steps pass over it in order (update_kernels.h).
 //
-// Row interchanges are made at once over the whole matrix, and also in the multipliers
-// of the block's earlier steps: an interchange moves two rows that every earlier step
-// of the block treats alike, so every element still meets its own operations in order.
+// Nothing of the block is stored outside the matrix but the multipliers of the block's
+// rows: once its step is taken, a pivot column's old entries are dead, so the column
+// holds its multipliers, and a pivot row's old entries are dead, so the row holds its
+// scaled pivot row. Where the two meet, in the block's rows of the block's columns, the
+// row wins and the multipliers go to a small corner array. The block's rows themselves
+// receive their later steps only when the block ends.
+//
+// Row interchanges are made at once over the whole matrix: an interchange moves two rows
+// that every earlier step of the block treats alike (neither is a block row), so every
+// element still meets its own operations in order.
 #include "inverse_statistics.h"
 #include "matrix.h"
 
@@ -67,13 +74,12 @@ struct elimination {
     std::size_t n;
     std::int32_t *piv;
     const update_kernels *kernels;
-    // Step s of the block (step block_begin + s of the elimination) keeps its pivot
-    // column before the scaling (its multipliers) at mult + s n, its scaled pivot row
-    // at pivot_rows + s n (not defined in the pivot column) and g at reciprocals[s];
-    // block_rows + s n holds row block_begin + s of the matrix, kept up to date.
-    double *mult;
-    double *pivot_rows;
-    double *block_rows;
+    // Step t of the block (step block_begin + t of the elimination): its multipliers
+    // (column block_begin + t before the scaling by g) are in that column, except those
+    // of the block's rows, which are corner[t * block_steps + r] for block row r; its
+    // scaled pivot row is in row block_begin + t (undefined in its own column); its g
+    // is reciprocals[t].
+    double *corner;
     double *reciprocals;
     double *lo, *hi;  // the row sum bounds
     double *ratio_hi; // a step's upper ratio bounds, -1 for rows that cannot win
@@ -81,39 +87,93 @@ struct elimination {
     std::size_t *contenders;
     std::size_t block_begin = 0;
     std::size_t steps = 0; // steps of the block taken so far
+    // A column brought up to date by a step that then waited for the next block.
+    std::size_t current = SIZE_MAX;
 
     double *column(std::size_t c) const { return a + c * n; }
-    double *mult_of(std::size_t s) const { return mult + s * n; }
-    double *pivot_row_of(std::size_t s) const { return pivot_rows + s * n; }
-    double *block_row(std::size_t s) const { return block_rows + s * n; }
+    double *corner_row(std::size_t t) const { return corner + t * block_steps; }
 
-    // The block's steps [first, steps) applied to rows [lo_row, hi_row) of `count`
-    // columns from column c on, x pointing to the first of them (in the matrix or not).
-    void update_columns(double *x, std::size_t c, std::size_t count, std::size_t first,
-                        std::size_t lo_row, std::size_t hi_row) const {
-        update_span span{x, n, count, mult_of(first), n, pivot_row_of(first) + c, n, steps - first};
+    // The block's steps [first, steps) applied to rows [lo_row, hi_row) of the columns
+    // [c, c + count).
+    void update_columns(std::size_t c, std::size_t count, std::size_t first, std::size_t lo_row,
+                        std::size_t hi_row) const {
+        update_span span{column(c),
+                         n,
+                         count,
+                         column(block_begin + first),
+                         n,
+                         1,
+                         column(c) + block_begin + first,
+                         1,
+                         n,
+                         steps - first};
         kernels->columns(span, lo_row, hi_row);
     }
 
-    // Row j's entries at columns [from, n) brought into `row` from the matrix through the
-    // block's steps so far. None of these columns may be a pivot column of those steps.
+    // Row j's entries at columns [from, to) brought into `row` through the block's steps
+    // [first, steps), row[c] holding column c's entry beforehand; none of the columns may
+    // be a pivot column of those steps, nor j a block row.
+    void update_row(std::size_t j, std::size_t first, std::size_t from, std::size_t to) const {
+        update_span span{row,
+                         0,
+                         1,
+                         a + block_begin + first,
+                         1,
+                         n,
+                         column(block_begin + first) + j,
+                         n,
+                         0,
+                         steps - first};
+        kernels->rows(span, from, to);
+    }
+
+    // The block's rows of `count` columns from column c, x their first (x_stride apart):
+    // each holds its pivot row's value and receives the steps after its own, up to
+    // `upto`, in order. Column block_begin + t, the pivot column of step t, is scaled by
+    // g there instead and gets g in the pivot row.
+    void settle(double *x, std::size_t x_stride, std::size_t c, std::size_t count,
+                std::size_t upto) const {
+        for (std::size_t t = 0; t < upto; ++t) {
+            auto part = [&](std::size_t c0, std::size_t c1) {
+                if (c0 >= c1) return;
+                double *first = x + (c0 - c) * x_stride;
+                update_span span{first, x_stride,  c1 - c0, corner_row(t), 0,
+                                 1,     first + t, 0,       x_stride,      1};
+                kernels->columns(span, 0, t);
+            };
+            std::size_t own = block_begin + t;
+            if (own < c || own >= c + count) {
+                part(c, c + count);
+                continue;
+            }
+            part(c, own);
+            part(own + 1, c + count);
+            double *x_own = x + (own - c) * x_stride;
+            for (std::size_t r = 0; r < t; ++r)
+                x_own[r] = x_own[r] * reciprocals[t];
+            x_own[t] = reciprocals[t];
+        }
+    }
+
+    // Row j's entries at columns [from, n) brought up to date into `row`; j may be no
+    // block row, nor any of the columns a pivot column of the block.
     void row_up_to_date(std::size_t j, std::size_t from) const {
         for (std::size_t c = from; c < n; ++c)
             row[c] = column(c)[j];
-        update_span span{row, 0, 1, pivot_row_of(0), n, mult_of(0) + j, n, steps};
-        kernels->rows(span, from, n);
+        update_row(j, 0, from, n);
     }
 
-    // Column k as step k finds it, into mult_of(steps): the waiting steps applied to it;
-    // the block's own rows are kept up to date already.
+    // Column k as step k finds it: the block's steps applied to it in place, except in
+    // the block's rows, whose values go to the corner (the column's entries there are
+    // pivot rows' values, which the end of the block still needs).
     double *current_column(std::size_t k) const {
-        double *col = mult_of(steps);
-        std::copy(column(k), column(k) + n, col);
-        std::size_t end = block_begin + steps;
-        update_columns(col, k, 1, 0, 0, block_begin);
-        update_columns(col, k, 1, 0, end, n);
-        for (std::size_t s = 0; s < steps; ++s)
-            col[block_begin + s] = block_row(s)[k];
+        double *col = column(k);
+        if (steps == 0) return col;
+        update_columns(k, 1, 0, 0, block_begin);
+        update_columns(k, 1, 0, k, n);
+        double *mult = corner_row(steps);
+        std::copy(col + block_begin, col + k, mult);
+        settle(mult, 0, k, 1, steps);
         return col;
     }
 
@@ -198,68 +258,59 @@ struct elimination {
         return c;
     }
 
-    // Exchanges rows k and p wherever they are held: every column of the matrix (all
-    // of them wait for the block's steps), the multipliers of the block's steps so far
-    // and the bounds.
+    // Exchanges rows k and p wherever they are held: every column of the matrix (the
+    // waiting ones, the block's multipliers and column k) and the bounds.
     void interchange(std::size_t k, std::size_t p) const {
         for (std::size_t c = 0; c < n; ++c)
             std::swap(column(c)[k], column(c)[p]);
-        for (std::size_t s = 0; s <= steps; ++s)
-            std::swap(mult_of(s)[k], mult_of(s)[p]);
         std::swap(lo[k], lo[p]);
         std::swap(hi[k], hi[p]);
     }
 
-    // Row k as step k finds it, scaled by -g into the step's pivot row and kept as a
-    // block row; the block's earlier rows receive the step.
-    void make_pivot_row(std::size_t k, double g) const {
-        row_up_to_date(k, 0);
+    // Row k as step k finds it, scaled by -g into the step's pivot row, which takes the
+    // row's place; returns the rounded sum of its magnitudes right of column k. The
+    // earlier steps' multipliers of row k move to the corner: it is a block row now.
+    double make_pivot_row(std::size_t k, double g) const {
+        for (std::size_t c = 0; c < n; ++c)
+            row[c] = column(c)[k];
+        for (std::size_t t = 0; t < steps; ++t)
+            corner_row(t)[steps] = row[block_begin + t];
+        update_row(k, 0, 0, block_begin);
+        update_row(k, 0, k + 1, n);
         // The block's pivot columns so far had their scaling by g at their own step:
         // from there on they are the scaled multipliers and then normal updates.
         for (std::size_t t = 0; t < steps; ++t) {
             std::size_t c = block_begin + t;
-            row[c] = mult_of(t)[k] * reciprocals[t];
-            update_span span{row,          0, 1, pivot_row_of(t + 1), n, mult_of(t + 1) + k, n,
-                             steps - t - 1};
-            kernels->rows(span, c, c + 1);
+            row[c] = row[c] * reciprocals[t];
+            update_row(k, t + 1, c, c + 1);
         }
         double minus_g = -g;
-        double *pivot = pivot_row_of(steps);
-        for (std::size_t c = 0; c < n; ++c)
-            pivot[c] = row[c] * minus_g;
-        pivot[k] = 0.0;
-        // The block's earlier rows: a[r][c] = (a[r][k] * a[k][c]) + a[r][c], and column k
-        // of them, already in the multipliers, scaled by g.
-        const double *col = mult_of(steps);
-        update_span span{block_rows, n, steps, pivot, n, col + block_begin, 1, 1};
-        kernels->rows(span, 0, n);
-        for (std::size_t s = 0; s < steps; ++s)
-            block_row(s)[k] = col[block_begin + s] * g;
-        std::copy(pivot, pivot + n, block_row(steps));
-        block_row(steps)[k] = g;
-    }
-
-    // The bounds of the rows below k carried over step k.
-    void carry_bounds(std::size_t k) const {
-        if (k + 1 >= n) return;
-        const double *pivot = pivot_row_of(steps);
+        for (std::size_t c = 0; c < n; ++c) {
+            if (c != k) column(c)[k] = row[c] * minus_g;
+        }
         double sum = +0.0;
         for (std::size_t c = k + 1; c < n; ++c)
-            sum = sum + std::fabs(pivot[c]);
-        sum_bounds_step(lo, hi, mult_of(steps), k + 1, n, sum_bounds_from(sum, n - k - 1).hi, n);
+            sum = sum + std::fabs(column(c)[k]);
+        return sum;
     }
 
     // Step k of the block; false when the block has to end before it.
     bool step(std::size_t k) {
         const double *col = current_column(k);
         choice c = choose_pivot(k, col);
-        if (!c.made) return false;
+        if (!c.made) {
+            current = k;
+            return false;
+        }
         piv[k] = std::int32_t(c.p);
         if (c.p != k) interchange(k, c.p);
         double v = c.found ? col[k] : 0.0;
         double g = 1.0 / v;
-        make_pivot_row(k, g);
-        carry_bounds(k);
+        double pivot_sum = make_pivot_row(k, g);
+        // The bounds of the rows below k carried over the step.
+        if (k + 1 < n) {
+            sum_bounds_step(lo, hi, col, k + 1, n, sum_bounds_from(pivot_sum, n - k - 1).hi, n);
+        }
         reciprocals[steps] = g;
         ++steps;
         counted_steps.fetch_add(1, std::memory_order_relaxed);
@@ -272,41 +323,62 @@ struct elimination {
     void take_block() {
         block_begin += steps;
         steps = 0;
+        current = SIZE_MAX;
         counted_blocks.fetch_add(1, std::memory_order_relaxed);
         while (steps < block_steps && block_begin + steps < n) {
             if (!step(block_begin + steps)) break;
         }
     }
 
-    // The block's steps applied to the columns [first, last) of the matrix, each
-    // element receiving them in step order.
-    void apply_block(std::size_t first, std::size_t last) const {
+    // The end of a block, first part: its steps reach the columns [first, last) outside
+    // the block's pivot columns, tile by tile in the rows outside the block's rows, and
+    // then the block's rows. The pivot columns hold the multipliers and must wait for the
+    // second part until every thread has done this.
+    void apply_to_others(std::size_t first, std::size_t last) const {
         std::size_t end = block_begin + steps;
+        auto tiles = [&](std::size_t c0, std::size_t c1) {
+            if (c0 >= c1) return;
+            update_columns(c0, c1 - c0, 0, 0, block_begin);
+            update_columns(c0, c1 - c0, 0, end, n);
+        };
         auto others = [&](std::size_t c0, std::size_t c1) {
             if (c0 >= c1) return;
-            update_columns(column(c0), c0, c1 - c0, 0, 0, block_begin);
-            update_columns(column(c0), c0, c1 - c0, 0, end, n);
+            // A column that a step brought up to date before it waited for the next
+            // block has only its block rows left.
+            if (current >= c0 && current < c1) {
+                tiles(c0, current);
+                tiles(current + 1, c1);
+            } else {
+                tiles(c0, c1);
+            }
+            settle(column(c0) + block_begin, n, c0, c1 - c0, steps);
         };
         others(first, std::min(last, block_begin));
         others(std::max(first, end), last);
-        // The block's own pivot columns: the scaled multipliers at their step, then the
-        // steps after it.
-        for (std::size_t c = std::max(first, block_begin); c < std::min(last, end); ++c) {
-            std::size_t t = c - block_begin;
+    }
+
+    // The second part: the block's pivot columns in step order, since each needs the
+    // multipliers of the later steps unscaled; rows [lo_row, hi_row) outside the block's
+    // rows get the scaling by g and the later steps.
+    void apply_to_pivot_columns(std::size_t lo_row, std::size_t hi_row) const {
+        std::size_t end = block_begin + steps;
+        std::size_t ranges[2][2] = {{lo_row, std::min(hi_row, block_begin)},
+                                    {std::max(lo_row, end), hi_row}};
+        for (std::size_t t = 0; t < steps; ++t) {
+            std::size_t c = block_begin + t;
             double *col = column(c);
-            const double *m = mult_of(t);
-            double g = reciprocals[t];
-            for (std::size_t i = 0; i < block_begin; ++i)
-                col[i] = m[i] * g;
-            for (std::size_t i = end; i < n; ++i)
-                col[i] = m[i] * g;
-            update_columns(col, c, 1, t + 1, 0, block_begin);
-            update_columns(col, c, 1, t + 1, end, n);
+            for (const auto &r : ranges) {
+                for (std::size_t i = r[0]; i < r[1]; ++i)
+                    col[i] = col[i] * reciprocals[t];
+                if (r[0] < r[1]) update_columns(c, 1, t + 1, r[0], r[1]);
+            }
         }
-        for (std::size_t c = first; c < last; ++c) {
-            for (std::size_t s = 0; s < steps; ++s)
-                column(c)[block_begin + s] = block_row(s)[c];
-        }
+    }
+
+    // The last part, once no thread reads the pivot rows' values any more: the block's
+    // rows of the block's pivot columns.
+    void settle_pivot_columns() const {
+        settle(column(block_begin) + block_begin, n, block_begin, steps, steps);
     }
 };
 
@@ -326,10 +398,9 @@ void inverse_statistics_reset() {
 
 int md_inverse_direct(md_t *m) {
     std::size_t n = std::size_t(m->rows);
-    // The block's multipliers, pivot rows and rows (block_steps x n each) and
-    // reciprocals; the bounds, the upper ratio bounds and one row (n each); the
-    // contender list and the pivot list.
-    std::size_t doubles = 3 * block_steps * n + block_steps + 4 * n;
+    // The corner and the reciprocals of a block; the bounds, the upper ratio bounds and
+    // one row (n each); the contender list and the pivot list.
+    std::size_t doubles = block_steps * block_steps + block_steps + 4 * n;
     std::size_t bytes =
         doubles * sizeof(double) + n * sizeof(std::size_t) + n * sizeof(std::int32_t);
     void *work = core_alloc(bytes);
@@ -342,10 +413,8 @@ int md_inverse_direct(md_t *m) {
     e.a = m->data;
     e.n = n;
     e.kernels = &update_kernels_get();
-    e.mult = d;
-    e.pivot_rows = d + block_steps * n;
-    e.block_rows = d + 2 * block_steps * n;
-    e.reciprocals = d + 3 * block_steps * n;
+    e.corner = d;
+    e.reciprocals = d + block_steps * block_steps;
     e.lo = e.reciprocals + block_steps;
     e.hi = e.lo + n;
     e.ratio_hi = e.hi + n;
@@ -359,19 +428,23 @@ int md_inverse_direct(md_t *m) {
     }
     transpose_square(e.a, n);
 
-    // The threads meet twice a block; below an order of about 200 the meetings cost
-    // more than the second core gains.
+    // The threads meet three times a block; below an order of about 200 the meetings
+    // cost more than the second core gains.
     long long per_block =
         static_cast<long long>(n) * static_cast<long long>(n) * static_cast<long long>(block_steps);
     run_workers(worker_count(per_block),
                 [&e, n](int index, int count, const std::function<void()> &sync) {
+                    std::size_t share_begin = n * std::size_t(index) / std::size_t(count);
+                    std::size_t share_end = n * std::size_t(index + 1) / std::size_t(count);
                     for (;;) {
                         if (index == 0) e.take_block();
                         sync();
-                        e.apply_block(n * std::size_t(index) / std::size_t(count),
-                                      n * std::size_t(index + 1) / std::size_t(count));
+                        e.apply_to_others(share_begin, share_end);
+                        sync();
+                        e.apply_to_pivot_columns(share_begin, share_end);
                         bool last = e.block_begin + e.steps == n;
                         sync();
+                        if (index == 0) e.settle_pivot_columns();
                         if (last) break;
                     }
                 });

@@ -1,9 +1,10 @@
 // The loops of the deferred-update kernels, written once for every vector width. The
 // including file defines, in an anonymous namespace, the register type `vec` of `lanes`
 // doubles, the tile shape (`tile_vectors` registers down a target vector, `tile_columns`
-// target vectors side by side) and the arithmetic `mul`, `add` (registers) and `mul1`,
-// `add1` (one double), whose first operand is always the instruction's first source, so
-// that even the payload of a NaN is that of the elimination.
+// target vectors side by side), `splat` (one double into every lane) and the arithmetic
+// `mul`, `add` (registers) and `mul1`, `add1` (one double), whose first operand is always
+// the instruction's first source, so that even the payload of a NaN is that of the
+// elimination.
 //
 // A tile's elements stay in registers while every step of the span passes over them,
 // each element receiving its steps in order; the tail that fills no register is done one
@@ -24,13 +25,6 @@ inline void store(double *p, vec v) {
     __builtin_memcpy(p, &v, sizeof v);
 }
 
-inline vec splat(double s) {
-    vec v;
-    for (int l = 0; l < lanes; ++l)
-        v[l] = s;
-    return v;
-}
-
 // The columns kernel has the multiplier along the vector and the pivot row's value per
 // vector; the rows kernel the other way round.
 enum class pivot_factor { per_vector, along };
@@ -43,7 +37,8 @@ template <pivot_factor P> inline double product1(double along, double per) {
     return P == pivot_factor::per_vector ? mul1(per, along) : mul1(along, per);
 }
 
-// Elements [i, i + V lanes) of the C target vectors from `first` on.
+// Elements [i, i + V lanes) of the C target vectors from `first` on; the per-vector
+// factors of one step lie side by side (per_step 1) unless C is 1.
 template <int C, int V, pivot_factor P>
 void tile(const update_span &s, std::size_t first, std::size_t i) {
     vec acc[C][V];
@@ -55,7 +50,7 @@ void tile(const update_span &s, std::size_t first, std::size_t i) {
             acc[j][v] = load(x + std::size_t(j) * s.x_stride + std::size_t(v * lanes));
     }
     const double *along = s.along + i;
-    const double *per = s.per_vector + first;
+    const double *per = s.per_vector + first * s.per_step;
     for (std::size_t t = 0; t < s.steps; ++t) {
         vec a[V];
 #pragma GCC unroll 16
@@ -85,11 +80,11 @@ template <int C, pivot_factor P> void tail(const update_span &s, std::size_t fir
     double *x = s.x + first * s.x_stride + i;
     for (int j = 0; j < C; ++j)
         acc[j] = x[std::size_t(j) * s.x_stride];
-    const double *along = s.along + i;
-    const double *per = s.per_vector + first;
+    const double *along = s.along + i * s.along_step;
+    const double *per = s.per_vector + first * s.per_step;
     for (std::size_t t = 0; t < s.steps; ++t) {
         for (int j = 0; j < C; ++j)
-            acc[j] = add1(product1<P>(*along, per[j]), acc[j]);
+            acc[j] = add1(product1<P>(*along, per[std::size_t(j) * s.per_step]), acc[j]);
         along += s.along_stride;
         per += s.per_stride;
     }
@@ -100,7 +95,7 @@ template <int C, pivot_factor P> void tail(const update_span &s, std::size_t fir
 // Elements [begin, end) of the C target vectors from `first` on: tiles of V registers,
 // then single registers, then single doubles.
 template <int C, int V, pivot_factor P>
-void sweep(const update_span &s, std::size_t first, std::size_t begin, std::size_t end) {
+void sweep_packed(const update_span &s, std::size_t first, std::size_t begin, std::size_t end) {
     std::size_t i = begin;
     for (; i + std::size_t(V * lanes) <= end; i += std::size_t(V * lanes))
         tile<C, V, P>(s, first, i);
@@ -108,6 +103,35 @@ void sweep(const update_span &s, std::size_t first, std::size_t begin, std::size
         tile<C, 1, P>(s, first, i);
     for (; i < end; ++i)
         tail<C, P>(s, first, i);
+}
+
+// Steps taken together from a copy of their per-vector factors.
+constexpr std::size_t packed_steps = 64;
+
+// The same, with the per-vector factors of the C vectors first copied side by side, a
+// run of steps at a time: where they lie far apart (a row of the transposed matrix) they
+// would share the cache's sets with the targets and the multipliers. Each element still
+// receives the runs in order.
+template <int C, int V, pivot_factor P>
+void sweep(const update_span &s, std::size_t first, std::size_t begin, std::size_t end) {
+    if (s.per_step == 1 || s.vectors == 1) return sweep_packed<C, V, P>(s, first, begin, end);
+    double packed[packed_steps * C];
+    for (std::size_t t0 = 0; t0 < s.steps; t0 += packed_steps) {
+        update_span run = s;
+        run.steps = s.steps - t0 < packed_steps ? s.steps - t0 : packed_steps;
+        run.along = s.along + t0 * s.along_stride;
+        const double *per = s.per_vector + t0 * s.per_stride + first * s.per_step;
+        for (std::size_t t = 0; t < run.steps; ++t) {
+            for (int j = 0; j < C; ++j)
+                packed[t * C + std::size_t(j)] =
+                    per[t * s.per_stride + std::size_t(j) * s.per_step];
+        }
+        run.per_vector = packed;
+        run.per_stride = C;
+        run.per_step = 1;
+        run.x = s.x + first * s.x_stride;
+        sweep_packed<C, V, P>(run, 0, begin, end);
+    }
 }
 
 // The last `count` (< C) target vectors from `first` on, in one narrower tile.
@@ -120,8 +144,23 @@ void sweep_rest(const update_span &s, std::size_t first, std::size_t count, std:
     }
 }
 
+// Factors scattered along the vector fill no register: one double at a time, a step at a
+// time over all elements, so that the elements' chains of additions overlap.
+template <pivot_factor P> void scattered(const update_span &s, std::size_t begin, std::size_t end) {
+    for (std::size_t j = 0; j < s.vectors; ++j) {
+        double *x = s.x + j * s.x_stride;
+        for (std::size_t t = 0; t < s.steps; ++t) {
+            const double *along = s.along + t * s.along_stride;
+            double per = s.per_vector[t * s.per_stride + j * s.per_step];
+            for (std::size_t i = begin; i < end; ++i)
+                x[i] = add1(product1<P>(along[i * s.along_step], per), x[i]);
+        }
+    }
+}
+
 template <pivot_factor P> void run(const update_span &s, std::size_t begin, std::size_t end) {
     if (s.steps == 0 || begin >= end) return;
+    if (s.along_step != 1) return scattered<P>(s, begin, end);
     // A single target vector has no neighbours to share the loads of its factors with,
     // so it takes a taller tile to keep enough additions in flight.
     if (s.vectors == 1) return sweep<1, 2 * tile_vectors, P>(s, 0, begin, end);

@@ -13,13 +13,16 @@
 // the product and the product the first operand of the sum, because when both operands
 // are NaN the hardware returns the first one's payload.
 struct update_span {
-    double *x; // target vector j at x + j * x_stride
+    double *x; // element i of target vector j at x[j * x_stride + i]
     std::size_t x_stride;
     std::size_t vectors; // number of target vectors
-    const double *along; // the factor of step t for element i: along[t * along_stride + i]
+    const double *along; // factor of step t for element i: along[t * along_stride + i * along_step]
     std::size_t along_stride;
-    const double *per_vector; // the factor of step t for vector j: per_vector[t * per_stride + j]
+    std::size_t along_step; // 1 lets the kernels load whole registers
+    const double
+        *per_vector; // factor of step t for vector j: per_vector[t * per_stride + j * per_step]
     std::size_t per_stride;
+    std::size_t per_step;
     std::size_t steps;
 };
 

@@ -3,6 +3,8 @@
 // (and without fused multiply-add); called only where the processor has it.
 #include "update_kernels.h"
 
+#include <immintrin.h>
+
 namespace {
 
 using vec = double __attribute__((vector_size(32)));
@@ -10,6 +12,9 @@ constexpr int lanes = 4;
 constexpr int tile_vectors = 2;
 constexpr int tile_columns = 6;
 
+inline vec splat(double s) {
+    return _mm256_set1_pd(s);
+}
 inline vec mul(vec first, vec second) {
     vec r;
     asm("vmulpd %2, %1, %0" : "=x"(r) : "x"(first), "x"(second));

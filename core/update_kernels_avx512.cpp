@@ -3,6 +3,8 @@
 // enabled; called only where the processor has it.
 #include "update_kernels.h"
 
+#include <immintrin.h>
+
 namespace {
 
 using vec = double __attribute__((vector_size(64)));
@@ -10,6 +12,9 @@ constexpr int lanes = 8;
 constexpr int tile_vectors = 4;
 constexpr int tile_columns = 6;
 
+inline vec splat(double s) {
+    return _mm512_set1_pd(s);
+}
 inline vec mul(vec first, vec second) {
     vec r;
     asm("vmulpd %2, %1, %0" : "=v"(r) : "v"(first), "v"(second));

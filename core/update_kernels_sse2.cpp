@@ -4,6 +4,8 @@
 // destination.
 #include "update_kernels.h"
 
+#include <emmintrin.h>
+
 namespace {
 
 using vec = double __attribute__((vector_size(16)));
@@ -11,6 +13,9 @@ constexpr int lanes = 2;
 constexpr int tile_vectors = 2;
 constexpr int tile_columns = 4;
 
+inline vec splat(double s) {
+    return _mm_set1_pd(s);
+}
 inline vec mul(vec first, vec second) {
     asm("mulpd %1, %0" : "+x"(first) : "x"(second));
     return first;
