@@ -144,17 +144,39 @@ void sweep_rest(const update_span &s, std::size_t first, std::size_t count, std:
     }
 }
 
-// Factors scattered along the vector fill no register: one double at a time, a step at a
-// time over all elements, so that the elements' chains of additions overlap.
-template <pivot_factor P> void scattered(const update_span &s, std::size_t begin, std::size_t end) {
+// Elements scattered along the vector fill no register: one double at a time, but a
+// group of neighbours at once, so that their chains of additions overlap and the cache
+// lines of their factors serve every step.
+constexpr std::size_t scattered_group = 8;
+
+// Elements [i, i + G) of target vector j.
+template <std::size_t G, pivot_factor P>
+void scattered_group_of(const update_span &s, std::size_t j, std::size_t i) {
+    double *x = s.x + j * s.x_stride + i;
+    const double *per = s.per_vector + j * s.per_step;
+    const double *along = s.along + i * s.along_step;
+    double acc[G];
+    for (std::size_t l = 0; l < G; ++l)
+        acc[l] = x[l];
+    for (std::size_t t = 0; t < s.steps; ++t) {
+        double f = per[t * s.per_stride];
+#pragma GCC unroll 16
+        for (std::size_t l = 0; l < G; ++l)
+            acc[l] = add1(product1<P>(along[l * s.along_step], f), acc[l]);
+        along += s.along_stride;
+    }
+    for (std::size_t l = 0; l < G; ++l)
+        x[l] = acc[l];
+}
+
+template <pivot_factor P>
+void scattered(const update_span &s, std::size_t begin, std::size_t end) {
     for (std::size_t j = 0; j < s.vectors; ++j) {
-        double *x = s.x + j * s.x_stride;
-        for (std::size_t t = 0; t < s.steps; ++t) {
-            const double *along = s.along + t * s.along_stride;
-            double per = s.per_vector[t * s.per_stride + j * s.per_step];
-            for (std::size_t i = begin; i < end; ++i)
-                x[i] = add1(product1<P>(along[i * s.along_step], per), x[i]);
-        }
+        std::size_t i = begin;
+        for (; i + scattered_group <= end; i += scattered_group)
+            scattered_group_of<scattered_group, P>(s, j, i);
+        for (; i < end; ++i)
+            scattered_group_of<1, P>(s, j, i);
     }
 }
 
