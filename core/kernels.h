@@ -28,6 +28,13 @@ trapezoid_pair kernel_opposite_face(double xi, const cell_t &cell, double h);
 // The opposite-face normal field h / ((x - xi)^2 + h^2) alone.
 trapezoid kernel_field(double xi, const cell_t &cell, double h);
 
+// Whether the rule over `cell` from the row point xi takes exactly the offsets x - xi
+// (every node and the left end, bit for bit, and the same delta) that it takes over
+// `seen` from seen_xi. Every kernel above depends on its nodes only through these
+// offsets (and h), so then each returns exactly what it returned for the seen pair.
+// False also where a cell has more nodes than the rule allows. Cannot fail.
+bool kernel_same_offsets(double xi, const cell_t &cell, double seen_xi, const cell_t &seen);
+
 // The exact integral of the same-face potential over a cell of half width a taken at
 // its own centre: (a * -3.6e10) * (ln a - 1).
 double kernel_self(double a);
