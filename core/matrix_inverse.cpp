@@ -87,8 +87,11 @@ struct elimination {
     std::size_t *contenders;
     std::size_t block_begin = 0;
     std::size_t steps = 0; // steps of the block taken so far
-    // A column brought up to date by a step that then waited for the next block.
+    // A column brought up to date by a step that then waited for the next block; that
+    // step had many contenders, so the end of the block adds up the rule's sums of the
+    // next step in `row` (sums_ready) as it passes over the active columns.
     std::size_t current = SIZE_MAX;
+    bool sums_ready = false;
 
     double *column(std::size_t c) const { return a + c * n; }
     double *corner_row(std::size_t t) const { return corner + t * block_steps; }
@@ -96,7 +99,7 @@ struct elimination {
     // The block's steps [first, steps) applied to rows [lo_row, hi_row) of the columns
     // [c, c + count).
     void update_columns(std::size_t c, std::size_t count, std::size_t first, std::size_t lo_row,
-                        std::size_t hi_row) const {
+                        std::size_t hi_row, double *sums = nullptr) const {
         update_span span{column(c),
                          n,
                          count,
@@ -106,7 +109,8 @@ struct elimination {
                          column(c) + block_begin + first,
                          1,
                          n,
-                         steps - first};
+                         steps - first,
+                         sums};
         kernels->columns(span, lo_row, hi_row);
     }
 
@@ -123,7 +127,8 @@ struct elimination {
                          column(block_begin + first) + j,
                          n,
                          0,
-                         steps - first};
+                         steps - first,
+                         nullptr};
         kernels->rows(span, from, to);
     }
 
@@ -138,7 +143,7 @@ struct elimination {
                 if (c0 >= c1) return;
                 double *first = x + (c0 - c) * x_stride;
                 update_span span{first, x_stride,  c1 - c0, corner_row(t), 0,
-                                 1,     first + t, 0,       x_stride,      1};
+                                 1,     first + t, 0,       x_stride,      1, nullptr};
                 kernels->columns(span, 0, t);
             };
             std::size_t own = block_begin + t;
@@ -230,12 +235,14 @@ struct elimination {
             c.p = contenders[0];
             return c;
         }
-        // Many contenders cost more one by one than a pass over the active part of the
-        // matrix, which needs the matrix current: at the start of a block.
-        if (count > std::max<std::size_t>(8, terms / 32)) {
+        // Many contenders cost more one by one than the rule's sums of every row, taken
+        // in one pass over the active part of the matrix while it is current: at the
+        // start of a block, where the end of the last block may have added them up
+        // already.
+        if (sums_ready || count > std::max<std::size_t>(8, terms / 32)) {
             if (steps > 0) return {false, false, k, 0.0};
             counted_sweeps.fetch_add(1, std::memory_order_relaxed);
-            active_sums(a, n, k, row);
+            if (!sums_ready) active_sums(a, n, k, row);
             for (std::size_t j = k; j < n; ++j) {
                 if (col[j] == 0.0) continue;
                 reset_bounds(j, row[j], terms);
@@ -300,10 +307,12 @@ struct elimination {
         choice c = choose_pivot(k, col);
         if (!c.made) {
             current = k;
+            sums_ready = true;
             return false;
         }
         piv[k] = std::int32_t(c.p);
         if (c.p != k) interchange(k, c.p);
+        sums_ready = false;
         double v = c.found ? col[k] : 0.0;
         double g = 1.0 / v;
         double pivot_sum = make_pivot_row(k, g);
@@ -330,55 +339,46 @@ struct elimination {
         }
     }
 
-    // The end of a block, first part: its steps reach the columns [first, last) outside
-    // the block's pivot columns, tile by tile in the rows outside the block's rows, and
-    // then the block's rows. The pivot columns hold the multipliers and must wait for the
-    // second part until every thread has done this.
-    void apply_to_others(std::size_t first, std::size_t last) const {
-        std::size_t end = block_begin + steps;
-        auto tiles = [&](std::size_t c0, std::size_t c1) {
-            if (c0 >= c1) return;
-            update_columns(c0, c1 - c0, 0, 0, block_begin);
-            update_columns(c0, c1 - c0, 0, end, n);
-        };
-        auto others = [&](std::size_t c0, std::size_t c1) {
-            if (c0 >= c1) return;
-            // A column that a step brought up to date before it waited for the next
-            // block has only its block rows left.
-            if (current >= c0 && current < c1) {
-                tiles(c0, current);
-                tiles(current + 1, c1);
-            } else {
-                tiles(c0, c1);
-            }
-            settle(column(c0) + block_begin, n, c0, c1 - c0, steps);
-        };
-        others(first, std::min(last, block_begin));
-        others(std::max(first, end), last);
-    }
-
-    // The second part: the block's pivot columns in step order, since each needs the
-    // multipliers of the later steps unscaled; rows [lo_row, hi_row) outside the block's
-    // rows get the scaling by g and the later steps.
-    void apply_to_pivot_columns(std::size_t lo_row, std::size_t hi_row) const {
+    // The end of a block, first part: its steps reach the rows [lo_row, hi_row) outside
+    // the block's rows of every column, tile by tile, and the block's pivot columns there
+    // last, in step order (each holds multipliers that the tiles and the later pivot
+    // columns read unscaled). With sums_ready, the new entries of the next step's
+    // candidate rows are added up in column order on the way.
+    void apply_to_rows(std::size_t lo_row, std::size_t hi_row) const {
         std::size_t end = block_begin + steps;
         std::size_t ranges[2][2] = {{lo_row, std::min(hi_row, block_begin)},
                                     {std::max(lo_row, end), hi_row}};
+        for (const auto &r : ranges) {
+            if (r[0] >= r[1]) continue;
+            update_columns(0, block_begin, 0, r[0], r[1]);
+            if (current == SIZE_MAX) {
+                update_columns(end, n - end, 0, r[0], r[1]);
+                continue;
+            }
+            // The column that its step brought up to date is the first active one.
+            double *sums = r[0] >= end && sums_ready ? row : nullptr;
+            if (sums) {
+                for (std::size_t i = r[0]; i < r[1]; ++i)
+                    sums[i] = +0.0 + std::fabs(column(current)[i]);
+            }
+            update_columns(current + 1, n - current - 1, 0, r[0], r[1], sums);
+        }
         for (std::size_t t = 0; t < steps; ++t) {
             std::size_t c = block_begin + t;
             double *col = column(c);
             for (const auto &r : ranges) {
+                if (r[0] >= r[1]) continue;
                 for (std::size_t i = r[0]; i < r[1]; ++i)
                     col[i] = col[i] * reciprocals[t];
-                if (r[0] < r[1]) update_columns(c, 1, t + 1, r[0], r[1]);
+                update_columns(c, 1, t + 1, r[0], r[1]);
             }
         }
     }
 
-    // The last part, once no thread reads the pivot rows' values any more: the block's
-    // rows of the block's pivot columns.
-    void settle_pivot_columns() const {
-        settle(column(block_begin) + block_begin, n, block_begin, steps, steps);
+    // The second part, once no thread reads the pivot rows' values any more: the
+    // block's rows of the columns [first, last).
+    void apply_to_block_rows(std::size_t first, std::size_t last) const {
+        if (first < last) settle(column(first) + block_begin, n, first, last - first, steps);
     }
 };
 
@@ -439,12 +439,11 @@ int md_inverse_direct(md_t *m) {
                     for (;;) {
                         if (index == 0) e.take_block();
                         sync();
-                        e.apply_to_others(share_begin, share_end);
+                        e.apply_to_rows(share_begin, share_end);
                         sync();
-                        e.apply_to_pivot_columns(share_begin, share_end);
+                        e.apply_to_block_rows(share_begin, share_end);
                         bool last = e.block_begin + e.steps == n;
                         sync();
-                        if (index == 0) e.settle_pivot_columns();
                         if (last) break;
                     }
                 });

@@ -25,6 +25,13 @@ inline void store(double *p, vec v) {
     __builtin_memcpy(p, &v, sizeof v);
 }
 
+inline vec magnitude(vec v) {
+    using bits_vec = long long __attribute__((vector_size(sizeof(vec))));
+    bits_vec b = reinterpret_cast<bits_vec>(v);
+    b &= 0x7fffffffffffffffLL;
+    return reinterpret_cast<vec>(b);
+}
+
 // The columns kernel has the multiplier along the vector and the pivot row's value per
 // vector; the rows kernel the other way round.
 enum class pivot_factor { per_vector, along };
@@ -72,6 +79,15 @@ void tile(const update_span &s, std::size_t first, std::size_t i) {
         for (int v = 0; v < V; ++v)
             store(x + std::size_t(j) * s.x_stride + std::size_t(v * lanes), acc[j][v]);
     }
+    if (!s.sums) return;
+#pragma GCC unroll 16
+    for (int v = 0; v < V; ++v) {
+        double *sums = s.sums + i + std::size_t(v * lanes);
+        vec sum = load(sums);
+        for (int j = 0; j < C; ++j)
+            sum = sum + magnitude(acc[j][v]);
+        store(sums, sum);
+    }
 }
 
 // Element i of the C target vectors from `first` on, one double at a time.
@@ -90,6 +106,9 @@ template <int C, pivot_factor P> void tail(const update_span &s, std::size_t fir
     }
     for (int j = 0; j < C; ++j)
         x[std::size_t(j) * s.x_stride] = acc[j];
+    if (!s.sums) return;
+    for (int j = 0; j < C; ++j)
+        s.sums[i] = s.sums[i] + __builtin_fabs(acc[j]);
 }
 
 // Elements [begin, end) of the C target vectors from `first` on: tiles of V registers,
@@ -119,6 +138,7 @@ void sweep(const update_span &s, std::size_t first, std::size_t begin, std::size
     for (std::size_t t0 = 0; t0 < s.steps; t0 += packed_steps) {
         update_span run = s;
         run.steps = s.steps - t0 < packed_steps ? s.steps - t0 : packed_steps;
+        if (t0 + run.steps < s.steps) run.sums = nullptr;
         run.along = s.along + t0 * s.along_stride;
         const double *per = s.per_vector + t0 * s.per_stride + first * s.per_step;
         for (std::size_t t = 0; t < run.steps; ++t) {
@@ -169,8 +189,7 @@ void scattered_group_of(const update_span &s, std::size_t j, std::size_t i) {
         x[l] = acc[l];
 }
 
-template <pivot_factor P>
-void scattered(const update_span &s, std::size_t begin, std::size_t end) {
+template <pivot_factor P> void scattered(const update_span &s, std::size_t begin, std::size_t end) {
     for (std::size_t j = 0; j < s.vectors; ++j) {
         std::size_t i = begin;
         for (; i + scattered_group <= end; i += scattered_group)

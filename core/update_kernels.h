@@ -24,6 +24,9 @@ struct update_span {
     std::size_t per_stride;
     std::size_t per_step;
     std::size_t steps;
+    // Null, or the row sums of the next pivot search: each target vector's new entries'
+    // magnitudes are added to sums[i], vector after vector in order (columns kernel).
+    double *sums;
 };
 
 struct update_kernels {
