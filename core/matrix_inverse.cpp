@@ -25,6 +25,11 @@
 // Row interchanges are made at once over the whole matrix: an interchange moves two rows
 // that every earlier step of the block treats alike (neither is a block row), so every
 // element still meets its own operations in order.
+//
+// One thread takes the steps of a block; the end of the block is shared out by rows,
+// then the block's rows by columns. Where the bounds decide little (many contenders),
+// a block ends early and its end adds up the rule's sums for the next step on the way,
+// so that such a matrix costs about one pass over it per step, as the sums alone would.
 #include "inverse_statistics.h"
 #include "matrix.h"
 
@@ -142,8 +147,8 @@ struct elimination {
             auto part = [&](std::size_t c0, std::size_t c1) {
                 if (c0 >= c1) return;
                 double *first = x + (c0 - c) * x_stride;
-                update_span span{first, x_stride,  c1 - c0, corner_row(t), 0,
-                                 1,     first + t, 0,       x_stride,      1, nullptr};
+                update_span span{first, x_stride, c1 - c0, corner_row(t), 0, 1, first + t,
+                                 0,     x_stride, 1,       nullptr};
                 kernels->columns(span, 0, t);
             };
             std::size_t own = block_begin + t;
@@ -160,8 +165,8 @@ struct elimination {
         }
     }
 
-    // Row j's entries at columns [from, n) brought up to date into `row`; j may be no
-    // block row, nor any of the columns a pivot column of the block.
+    // Row j's entries at columns [from, n) brought up to date into `row`; j must not be
+    // a block row, nor any of the columns a pivot column of the block.
     void row_up_to_date(std::size_t j, std::size_t from) const {
         for (std::size_t c = from; c < n; ++c)
             row[c] = column(c)[j];

@@ -8,7 +8,8 @@
 //
 // A tile's elements stay in registers while every step of the span passes over them,
 // each element receiving its steps in order; the tail that fills no register is done one
-// double at a time with the same roundings.
+// double at a time with the same roundings. Where the span carries sums, a tile adds its
+// new magnitudes to them, vector after vector, before it leaves the registers.
 #pragma once
 
 #include "update_kernels.h"

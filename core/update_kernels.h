@@ -32,10 +32,11 @@ struct update_span {
 struct update_kernels {
     // Elements [begin, end) of every target vector, where along holds the multipliers
     // (a column of the elimination) and per_vector the pivot rows' values: the
-    // columns of the transposed matrix. Cannot fail.
+    // columns of the transposed matrix. Adds to the span's sums if it has them. Cannot
+    // fail.
     void (*columns)(const update_span &span, std::size_t begin, std::size_t end);
     // The same with the roles exchanged: along holds the pivot rows' values and
-    // per_vector the multipliers, for a row of the matrix. Cannot fail.
+    // per_vector the multipliers, for a row of the matrix; no sums. Cannot fail.
     void (*rows)(const update_span &span, std::size_t begin, std::size_t end);
 };
 
