@@ -1,5 +1,5 @@
 // The deferred-update kernels for AVX-512: eight doubles a register and 32 registers,
-// so a tile of 4 x 8 rows by 6 columns keeps 24 sums in flight. Compiled with AVX-512
+// so a tile of 3 x 8 rows by 8 columns keeps 24 sums in flight. Compiled with AVX-512
 // enabled; called only where the processor has it.
 #include "update_kernels.h"
 
@@ -9,8 +9,8 @@ namespace {
 
 using vec = double __attribute__((vector_size(64)));
 constexpr int lanes = 8;
-constexpr int tile_vectors = 4;
-constexpr int tile_columns = 6;
+constexpr int tile_vectors = 3;
+constexpr int tile_columns = 8;
 
 inline vec splat(double s) {
     return _mm512_set1_pd(s);
