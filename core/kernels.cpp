@@ -74,27 +74,18 @@ trapezoid kernel_field(double xi, const cell_t &cell, double h) {
     return t;
 }
 
-bool kernel_same_offsets(double xi, const cell_t &cell, double seen_xi, const cell_t &seen) {
-    // The nodes walk exactly as in trapezoid_rule; their offsets are compared as they
-    // come, so two pairs that differ mostly part at the first node.
-    double delta = (cell.half_width + cell.half_width) / 100;
-    if (delta != (seen.half_width + seen.half_width) / 100) return false;
+int kernel_points(const cell_t &cell, double *x, double *delta) {
+    // The walk of trapezoid_rule.
     double left = cell.center - cell.half_width;
-    double seen_left = seen.center - seen.half_width;
-    if (left - xi != seen_left - seen_xi) return false;
     double right = cell.center + cell.half_width;
-    double seen_right = seen.center + seen.half_width;
-    double x = delta + left;
-    double y = delta + seen_left;
-    for (int nodes = 0; nodes <= node_limit; ++nodes) {
-        bool inside = x <= right;
-        if (inside != (y <= seen_right)) return false;
-        if (!inside) return true;
-        if (x - xi != y - seen_xi) return false;
-        x = x + delta;
-        y = y + delta;
+    *delta = (cell.half_width + cell.half_width) / 100;
+    int count = 0;
+    for (double node = *delta + left; node <= right; node = node + *delta) {
+        if (count == kernel_point_capacity - 1) return 0;
+        x[count++] = node;
     }
-    return false;
+    x[count++] = left;
+    return count;
 }
 
 double kernel_self(double a) {
