@@ -3,7 +3,7 @@ SHELL := /bin/bash
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-# Debian packages the build, the tests and the desktop program need.
+# Debian packages the build, the tests, the benchmark and the desktop program need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev fonts-dejavu-core valgrind \
   libopenblas-dev liblapacke-dev libeigen3-dev \
   clang-14 libclang-rt-14-dev
@@ -84,7 +84,8 @@ run: build
 	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then $(BUILD_DIR)/orvanta; \
 	else echo "No display: the start values' calculation on the command line."; $(BUILD_DIR)/orvanta-cli; fi
 
-# The solver's phases and memory, fast against the reference loops.
+# The solver's phases and memory, fast against the reference loops; the inversion against
+# the column sweep it replaced and OpenBLAS.
 bench: build
 	$(BUILD_DIR)/bench/orvanta_bench
 	$(BUILD_DIR)/bench/orvanta_accurate_bench

@@ -74,6 +74,20 @@ trapezoid kernel_field(double xi, const cell_t &cell, double h) {
     return t;
 }
 
+int kernel_points(const cell_t &cell, double *x, double *delta) {
+    // The walk of trapezoid_rule.
+    double left = cell.center - cell.half_width;
+    double right = cell.center + cell.half_width;
+    *delta = (cell.half_width + cell.half_width) / 100;
+    int count = 0;
+    for (double node = *delta + left; node <= right; node = node + *delta) {
+        if (count == kernel_point_capacity - 1) return 0;
+        x[count++] = node;
+    }
+    x[count++] = left;
+    return count;
+}
+
 double kernel_self(double a) {
     return (a * -3.6e10) * (std::log(a) - 1);
 }

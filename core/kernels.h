@@ -28,6 +28,17 @@ trapezoid_pair kernel_opposite_face(double xi, const cell_t &cell, double h);
 // The opposite-face normal field h / ((x - xi)^2 + h^2) alone.
 trapezoid kernel_field(double xi, const cell_t &cell, double h);
 
+// The most points at which the rule below evaluates its integrands over a cell that
+// kernel_points lists: the 99 or 100 nodes of a regular cell and its left end.
+constexpr int kernel_point_capacity = 102;
+
+// The points at which the rule evaluates its integrands over `cell`, in its order (the
+// nodes, then the left end), into x, and the rule's delta; returns their number, or 0
+// when there are more than kernel_point_capacity. Every kernel above depends on these
+// points only through x - xi (and h): two pairs of row point and cell with the same
+// delta and bit for bit the same offsets get the same result. Cannot fail.
+int kernel_points(const cell_t &cell, double *x, double *delta);
+
 // The exact integral of the same-face potential over a cell of half width a taken at
 // its own centre: (a * -3.6e10) * (ln a - 1).
 double kernel_self(double a);
