@@ -2,15 +2,17 @@
 SHELL := /bin/bash
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
+# WERROR=ON (CI) makes every warning an error; the checking builds always do.
+WERROR ?= OFF
 
 # Debian packages the build, the tests, the benchmark and the desktop program need.
 PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev fonts-dejavu-core valgrind \
   libopenblas-dev liblapacke-dev libeigen3-dev \
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev clang-format-14
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps build test test-asan test-tsan fuzz-build fuzz-check fuzz bench run clean
+.PHONY: deps build test format-check test-asan test-tsan fuzz-build fuzz-check fuzz bench run clean
 
 deps:
 	@missing=$$(for p in $(PACKAGES); do \
@@ -22,18 +24,22 @@ deps:
 	fi
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DORVANTA_WERROR=$(WERROR)
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
 # Every test: the plain build, then the sanitizer builds and the fuzz targets' check.
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
-	$(MAKE) --no-print-directory test-asan test-tsan fuzz-check
+	$(MAKE) --no-print-directory format-check test-asan test-tsan fuzz-check
+
+# The tree must be formatted by its .clang-format.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format-14 --dry-run --Werror
 
 # Core, validation and command-line tests under AddressSanitizer and
 # UndefinedBehaviorSanitizer.
 test-asan: deps
-	cmake -S . -B $(BUILD_DIR)-asan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=address \
+	cmake -S . -B $(BUILD_DIR)-asan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=address -DORVANTA_WERROR=ON \
 	  -DORVANTA_GUI=OFF
 	cmake --build $(BUILD_DIR)-asan -j $(JOBS) --target orvanta_tests
 	cd $(BUILD_DIR)-asan && ctest --output-on-failure -j $(JOBS)
@@ -43,7 +49,7 @@ test-asan: deps
 # inside its libraries is left to the suppressions in tests/tsan.supp.
 TSAN_TESTS := gui_tests|close_while
 test-tsan: deps
-	cmake -S . -B $(BUILD_DIR)-tsan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=thread
+	cmake -S . -B $(BUILD_DIR)-tsan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=thread -DORVANTA_WERROR=ON
 	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_close_test
 	cd $(BUILD_DIR)-tsan && QT_QPA_PLATFORM=offscreen \
 	  TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
@@ -59,7 +65,7 @@ FUZZ_RUNS_mesh := 300000
 FUZZ_SECONDS ?= 300
 fuzz-build: deps
 	cmake -S . -B $(BUILD_DIR)-fuzz -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER=clang++-14 \
-	  -DORVANTA_FUZZ=ON -DORVANTA_GUI=OFF
+	  -DORVANTA_FUZZ=ON -DORVANTA_WERROR=ON -DORVANTA_GUI=OFF
 	cmake --build $(BUILD_DIR)-fuzz -j $(JOBS)
 
 fuzz-check: fuzz-build

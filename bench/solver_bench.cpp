@@ -8,10 +8,10 @@
 #include "inverse_statistics.h"
 #include "lapack_inverse.h"
 #include "mesh.h"
+#include "messages.h"
 #include "number_syntax.h"
 #include "oracle/column_sweep_inverse.h"
 #include "oracle/literal_solver.h"
-#include "messages.h"
 #include "params.h"
 #include "progress.h"
 #include "solver.h"
@@ -163,7 +163,8 @@ void contention_table(bool quick) {
 } // namespace
 
 int main(int argc, char **argv) {
-    sinks_binding to_clock(on_info, [](void *, const wchar_t *) {}, nullptr);
+    sinks_binding to_clock(
+        on_info, [](void *, const wchar_t *) {}, nullptr);
     progress_binding to_phases(on_progress, nullptr);
     const char *steps[] = {"AUTO", "0.05", "0.03", "0.02", "0.01"};
     bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;

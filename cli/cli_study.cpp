@@ -211,8 +211,9 @@ int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err) {
                      "{\n  \"variant\": \"%s\",\n  \"field\": \"%s\",\n  \"t\": %s,\n"
                      "  \"points\": [%s\n  ]\n}\n",
                      variant_name(options.variant), name,
-                     options.sweep_field == field_index(input_field::t) ? "null"
-                                                                : thickness_json(options).c_str(),
+                     options.sweep_field == field_index(input_field::t)
+                         ? "null"
+                         : thickness_json(options).c_str(),
                      json_points.c_str());
     } else if (options.csv_file.empty()) {
         std::fputs(table.c_str(), out);

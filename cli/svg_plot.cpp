@@ -9,8 +9,7 @@
 
 namespace {
 
-constexpr double width = 720, panel_height = 300, left = 90, right = 20, top = 30,
-                 bottom = 50;
+constexpr double width = 720, panel_height = 300, left = 90, right = 20, top = 30, bottom = 50;
 
 struct axis {
     double low, high, tick;
@@ -25,7 +24,10 @@ axis nice_axis(double low, double high) {
     }
     double raw = (high - low) / 5;
     double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double tick = raw / power < 1.5 ? power : raw / power < 3.5 ? 2 * power : raw / power < 7.5 ? 5 * power : 10 * power;
+    double tick = raw / power < 1.5   ? power
+                  : raw / power < 3.5 ? 2 * power
+                  : raw / power < 7.5 ? 5 * power
+                                      : 10 * power;
     return {std::floor(low / tick) * tick, std::ceil(high / tick) * tick, tick};
 }
 
@@ -49,8 +51,8 @@ void panel(std::string &svg, double y0, const axis &ax, const axis &ay,
     auto py = [&](double v) { return y0 + top + (ay.high - v) / (ay.high - ay.low) * plot_h; };
     char buf[512];
     std::snprintf(buf, sizeof buf,
-                  "<rect x='%g' y='%g' width='%g' height='%g' fill='none' stroke='black'/>\n",
-                  left, y0 + top, plot_w, plot_h);
+                  "<rect x='%g' y='%g' width='%g' height='%g' fill='none' stroke='black'/>\n", left,
+                  y0 + top, plot_w, plot_h);
     svg += buf;
     for (double t = ax.low; t <= ax.high + ax.tick * 1e-9; t += ax.tick) {
         std::snprintf(buf, sizeof buf,
@@ -69,8 +71,8 @@ void panel(std::string &svg, double y0, const axis &ax, const axis &ay,
     std::snprintf(buf, sizeof buf,
                   "<text x='%g' y='%g' text-anchor='middle'>%s</text>\n"
                   "<text x='%g' y='%g' font-weight='bold'>%s</text>\n",
-                  left + plot_w / 2, y0 + panel_height - 10, x_label.c_str(), left,
-                  y0 + top - 10, y_label);
+                  left + plot_w / 2, y0 + panel_height - 10, x_label.c_str(), left, y0 + top - 10,
+                  y_label);
     svg += buf;
     // A failed point breaks the line.
     std::string points;
@@ -88,8 +90,8 @@ void panel(std::string &svg, double y0, const axis &ax, const axis &ay,
         }
         std::snprintf(buf, sizeof buf, "%.2f,%.2f ", px(x[i]), py(y[i]));
         points += buf;
-        std::snprintf(buf, sizeof buf, "<circle cx='%.2f' cy='%.2f' r='3' fill='%s'/>\n",
-                      px(x[i]), py(y[i]), colour);
+        std::snprintf(buf, sizeof buf, "<circle cx='%.2f' cy='%.2f' r='3' fill='%s'/>\n", px(x[i]),
+                      py(y[i]), colour);
         svg += buf;
     }
     flush();
@@ -110,8 +112,8 @@ bool write_svg_plot(std::FILE *file, const plot_series &series) {
     svg += head;
     panel(svg, 0, ax, axis_of(series.z0), series.x, series.z0, series.x_label, "Z0 (Ohm)",
           "#c00000");
-    panel(svg, panel_height, ax, axis_of(series.eps_eff), series.x, series.eps_eff,
-          series.x_label, "effective permittivity", "#0000c0");
+    panel(svg, panel_height, ax, axis_of(series.eps_eff), series.x, series.eps_eff, series.x_label,
+          "effective permittivity", "#0000c0");
     svg += "</svg>\n";
     return std::fputs(svg.c_str(), file) >= 0;
 }

@@ -7,9 +7,9 @@
 #include <vector>
 
 struct plot_series {
-    std::string x_label;           // e.g. "w1 (mm)"
+    std::string x_label; // e.g. "w1 (mm)"
     std::vector<double> x;
-    std::vector<double> z0;        // NaN where the calculation failed
+    std::vector<double> z0; // NaN where the calculation failed
     std::vector<double> eps_eff;
 };
 

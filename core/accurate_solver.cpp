@@ -153,10 +153,11 @@ double accurate_solve(const panel_set *set, accurate_solution *solution) {
                 scale * ((p.eps_front + p.eps_back) / 2 * x + (p.eps_front - p.eps_back) * field);
         }
     };
-    run_workers(worker_count(40LL * s * n), [&](int index, int count, const std::function<void()> &) {
-        for (std::int32_t i = index; i < s; i += count)
-            charges_of(i);
-    });
+    run_workers(worker_count(40LL * s * n),
+                [&](int index, int count, const std::function<void()> &) {
+                    for (std::int32_t i = index; i < s; i += count)
+                        charges_of(i);
+                });
     for (std::int32_t i = s; i < n; ++i)
         solution->total_charge[std::size_t(i)] = scale * slab.x[std::size_t(i)];
     return z0;

@@ -85,7 +85,9 @@ void core_release(void *block) {
     std::free(block);
 }
 
-std::size_t core_memory_ceiling_set() { return ceiling.load(); }
+std::size_t core_memory_ceiling_set() {
+    return ceiling.load();
+}
 
 void core_memory_ceiling(std::size_t bytes) {
     ceiling = bytes;

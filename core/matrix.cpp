@@ -30,8 +30,7 @@ const double *row(const md_t *m, std::int32_t i) {
 }
 
 // r[j] = r[j] + (factor * b[j]): one more term of each sum, the product rounded first.
-SIMD_CLONES void
-accumulate_product(double *r, double factor, const double *b, std::size_t count) {
+SIMD_CLONES void accumulate_product(double *r, double factor, const double *b, std::size_t count) {
     for (std::size_t j = 0; j < count; ++j)
         r[j] = r[j] + factor * b[j];
 }

@@ -40,8 +40,8 @@ panel_influence far_field(double ex, double ey, double tx, double ty, double len
 panel_frame panel_frame_of(xs_point a, xs_point b) {
     double dx = b.x - a.x, dy = b.y - a.y;
     double length = std::sqrt(dx * dx + dy * dy);
-    return {a, {(a.x + b.x) / 2, (a.y + b.y) / 2}, dx / length, dy / length, length,
-            far_lengths * far_lengths * length * length};
+    return {a,      {(a.x + b.x) / 2, (a.y + b.y) / 2},         dx / length, dy / length,
+            length, far_lengths * far_lengths * length * length};
 }
 
 panel_influence panel_integrals_at(const panel_frame &panel, xs_point p) {

@@ -21,11 +21,11 @@ struct panel_influence {
 
 // What the integrals need of a panel, worked out once for all the points it is seen from.
 struct panel_frame {
-    xs_point a;      // first end
+    xs_point a; // first end
     xs_point centre;
-    double tx, ty;   // unit tangent from a
+    double tx, ty; // unit tangent from a
     double length;
-    double far2;     // squared distance beyond which the expansion is used
+    double far2; // squared distance beyond which the expansion is used
 };
 
 panel_frame panel_frame_of(xs_point a, xs_point b);

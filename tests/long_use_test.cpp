@@ -72,6 +72,7 @@ int main() {
                     level[0]);
         failures += level[index] != level[0] || live[index] != 0;
     }
-    std::printf(failures ? "FAILED: the heap grew\n" : "heap back at its level after the first round\n");
+    std::printf(failures ? "FAILED: the heap grew\n"
+                         : "heap back at its level after the first round\n");
     return failures ? 1 : 0;
 }

@@ -1,7 +1,7 @@
 // The painters' geometry: dialog units, the picture rectangle and the chart's bars.
 #include "charge_chart.h"
 #include "dialog_units.h"
-#include "picture_geometry.h"
+#include "drawing_placement.h"
 
 #include <gtest/gtest.h>
 

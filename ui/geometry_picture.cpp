@@ -1,7 +1,7 @@
 // Painting of the geometry picture.
 #include "geometry_picture.h"
 
-#include "picture_geometry.h"
+#include "drawing_placement.h"
 
 #include <QPainter>
 

@@ -250,7 +250,8 @@ void main_window::clear_results() {
 
 void main_window::calculate() {
     qt_input_source source(*this);
-    if (read_inputs(source, &params_) != 0) return;
+    calc_params params{};
+    if (read_inputs(source, &params) != 0) return;
     // Disabled before the worker exists, so that a second press cannot start a second
     // calculation; the job enables it again as its last action.
     calculate_->setEnabled(false);
@@ -259,10 +260,11 @@ void main_window::calculate() {
     worker_running_ = true;
     solver_variant variant = accurate_->isChecked() ? variant_accurate : variant_specified;
     try {
-        std::thread([this, variant] {
+        // The worker owns its copy of the parameters (the job rewrites them in place).
+        std::thread([this, variant, params]() mutable {
             {
                 worker_host host(*this);
-                calc_thread(&host, &params_, variant);
+                calc_thread(&host, &params, variant);
             }
             // The worker's last touch of the window.
             worker_running_ = false;

@@ -80,7 +80,6 @@ class main_window : public QWidget {
     QComboBox *w2_, *p_, *mesh_step_;
     QCheckBox *plot_box_;
     QListWidget *results_;
-    calc_params params_{};
     // When the running calculation started, and the last progress shown.
     std::atomic<std::int64_t> started_ms_{0};
     std::atomic<int> last_progress_{-1};

@@ -110,7 +110,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         check_mesh(*mesh, in);
     } else {
         bool illegal = lines.size() == 1 && lines[0] == L"mesh_new(): Illegal geometric length";
-        bool memory = lines.size() >= 2 && lines[lines.size() - 2] == L"Create configuration failed" &&
+        bool memory = lines.size() >= 2 &&
+                      lines[lines.size() - 2] == L"Create configuration failed" &&
                       lines.back() == L"mesh_new(): not enough memory";
         if (!illegal && !memory) fail("a null mesh without its lines");
     }

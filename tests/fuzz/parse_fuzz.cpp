@@ -51,7 +51,9 @@ struct reference_number {
 // The value of a text of the grammar, or nothing for a text outside it.
 std::optional<reference_number> reference_parse(const std::wstring &text) {
     std::size_t i = 0;
-    auto digit = [&](std::size_t at) { return at < text.size() && text[at] >= '0' && text[at] <= '9'; };
+    auto digit = [&](std::size_t at) {
+        return at < text.size() && text[at] >= '0' && text[at] <= '9';
+    };
     bool negative = i < text.size() && text[i] == '-';
     if (negative) ++i;
     if (!digit(i) && !(i < text.size() && text[i] == '.')) return std::nullopt;

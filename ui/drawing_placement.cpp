@@ -1,5 +1,5 @@
 // The picture rectangle.
-#include "picture_geometry.h"
+#include "drawing_placement.h"
 
 pixel_rect picture_rect(int cw, int ch, int bw, int bh) {
     if (cw <= 0 || ch <= 0 || bw <= 0 || bh <= 0) return {0, 0, 0, 0};
