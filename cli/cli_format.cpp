@@ -1,6 +1,9 @@
 // Number, JSON string and CSV formatting for orvanta-cli.
 #include "cli_format.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "utf8.h"
 
 #include <charconv>
@@ -51,4 +54,17 @@ bool write_charge_table(std::FILE *file, const mesh_t &mesh, const charge_pair &
                      format_double(slab.total_charge->data[i]).c_str());
     }
     return std::fflush(file) == 0 && !std::ferror(file);
+}
+
+bool write_file(const std::string &name, std::FILE *err,
+                const std::function<bool(std::FILE *)> &write) {
+    std::FILE *file = std::fopen(name.c_str(), "w");
+    bool written = file && write(file);
+    int error = errno;
+    if (file && std::fclose(file) != 0) written = false;
+    if (!written) {
+        std::fprintf(err, "orvanta-cli: cannot write '%s': %s\n", name.c_str(),
+                     std::strerror(error));
+    }
+    return written;
 }

@@ -60,8 +60,7 @@ const char cli_usage[] =
 
 namespace {
 
-constexpr std::string_view field_names[] = {"w1",        "w2", "h",         "d",
-                                            "epsilon-r", "p",  "mesh-step", "t"};
+constexpr const char *field_names[] = {"w1", "w2", "h", "d", "epsilon-r", "p", "mesh-step", "t"};
 
 // A number in the calculator's own syntax, optionally ending in '%' (a percentage).
 bool parse_option_number(std::string_view text, double &value, bool percent_allowed) {
@@ -100,6 +99,10 @@ std::string parse_sweep(std::string_view text, cli_options &options) {
 }
 
 } // namespace
+
+const char *cli_field_name(int field) {
+    return field_names[field];
+}
 
 int cli_field_index(std::string_view name) {
     for (std::size_t i = 0; i < std::size(field_names); ++i) {

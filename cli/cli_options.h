@@ -36,5 +36,8 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options);
 // or -1 for none.
 int cli_field_index(std::string_view name);
 
+// The option name of a field index (w1, ..., t). The index must be valid.
+const char *cli_field_name(int field);
+
 // The text of --help.
 extern const char cli_usage[];

@@ -9,6 +9,7 @@
 #include "cli_options.h"
 #include "cli_study.h"
 #include "terminal_progress.h"
+#include "text_dialog.h"
 #include "utf8.h"
 
 #include <cerrno>
@@ -19,15 +20,10 @@
 
 namespace {
 
-// The numbers of a finished run that outlive its release (its pointers do not).
-struct run_figures {
-    calc_outcome outcome;
-};
-
-class cli_host final : public input_source, public calc_host {
+class cli_host final : public text_dialog {
   public:
     cli_host(const cli_options &options, std::FILE *out, std::FILE *err)
-        : options_(options), out_(out), err_(err) {}
+        : text_dialog(options.fields), options_(options), out_(out), err_(err) {}
 
     // Lines are printed as they come, so a long calculation shows its progress; with
     // --json they are kept for the record instead.
@@ -42,21 +38,14 @@ class cli_host final : public input_source, public calc_host {
     }
 
     void clear_results() override { lines_.clear(); }
-    void add_line(const wchar_t *text) override { append_line(text); }
-    void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
-        copy_field_text(options_.fields[field_index(control)], buffer, capacity);
-    }
-
-    void set_calculate_enabled(bool) override {}
     // The command line has no plot window: --charges writes the same data as a table.
-    bool plot_box_checked() override { return false; }
-    void show_plot(const plot_request &) override {}
 
     void finished(const calc_outcome &outcome) override {
-        figures_.emplace();
-        figures_->outcome = outcome;
+        figures_ = outcome;
         if (outcome.ok && !options_.charges_file.empty()) {
-            charges_written_ = write_charges(*outcome.mesh, outcome.slab);
+            charges_written_ = write_file(options_.charges_file, err_, [&](std::FILE *file) {
+                return write_charge_table(file, *outcome.mesh, outcome.slab);
+            });
         }
     }
 
@@ -64,35 +53,18 @@ class cli_host final : public input_source, public calc_host {
     void show_progress_on(terminal_progress *progress) { progress_ = progress; }
 
     const std::vector<std::wstring> &lines() const { return lines_; }
-    const std::optional<run_figures> &figures() const { return figures_; }
+    const std::optional<calc_figures> &figures() const { return figures_; }
     bool charges_written() const { return charges_written_; }
 
   private:
-    bool write_charges(const mesh_t &mesh, const charge_pair &slab) {
-        const char *name = options_.charges_file.c_str();
-        std::FILE *file = std::fopen(name, "w");
-        bool written = file && write_charge_table(file, mesh, slab);
-        int error = errno;
-        if (file && std::fclose(file) != 0) written = false;
-        if (!written) {
-            std::fprintf(err_, "orvanta-cli: cannot write '%s': %s\n", name, std::strerror(error));
-        }
-        return written;
-    }
-
     const cli_options &options_;
     std::FILE *out_;
     std::FILE *err_;
     std::vector<std::wstring> lines_;
     terminal_progress *progress_ = nullptr;
-    std::optional<run_figures> figures_;
+    std::optional<calc_figures> figures_;
     bool charges_written_ = true;
 };
-
-// Both message sinks of a run go to its host's lines.
-void to_host(void *host, const wchar_t *text) {
-    static_cast<cli_host *>(host)->append_line(text);
-}
 
 // The JSON record of one run: its lines, then the line as the user entered it (a
 // microstrip with its own h, C and C0) with the overhang and mesh step resolved, and
@@ -109,9 +81,9 @@ void write_json(std::FILE *out, const cli_host &host, const cli_options &options
     auto field = [&](const char *name, const std::string &value) {
         json += ",\n  \"" + std::string(name) + "\": " + value;
     };
-    const std::optional<run_figures> &figures = host.figures();
-    bool ok = figures && figures->outcome.ok;
-    const calc_outcome *o = figures ? &figures->outcome : nullptr;
+    const std::optional<calc_figures> &figures = host.figures();
+    bool ok = figures && figures->ok;
+    const calc_figures *o = figures ? &*figures : nullptr;
     auto number = [&](const char *name, bool known, double value) {
         field(name, known ? format_double(value) : "null");
     };
@@ -188,7 +160,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         cli_host checker(quiet, out, err);
         int accepted;
         {
-            sinks_binding to_checker(to_host, to_host, &checker);
+            sinks_binding to_checker(text_dialog::sink, text_dialog::sink, &checker);
             accepted = read_inputs(checker, &params, err);
             if (accepted == 0)
                 accepted =
@@ -203,7 +175,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     }
 
     cli_host host(options, out, err);
-    sinks_binding to_run(to_host, to_host, &host);
+    sinks_binding to_run(text_dialog::sink, text_dialog::sink, &host);
     // The "%le" line of a refused p goes with the result lines, but never into JSON.
     int status = cli_exit_refused;
     if (read_inputs(host, &params, options.json ? err : out) == 0 &&
@@ -212,7 +184,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         host.show_progress_on(&progress);
         calc_thread(&host, &params, options.variant);
         host.show_progress_on(nullptr);
-        bool ok = host.figures() && host.figures()->outcome.ok;
+        bool ok = host.figures() && host.figures()->ok;
         status = !ok                      ? cli_exit_failed
                  : host.charges_written() ? cli_exit_result
                                           : cli_exit_charges_file;

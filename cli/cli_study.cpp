@@ -20,7 +20,6 @@ namespace {
 
 constexpr const char *field_labels[] = {"w1 (mm)",   "w2 (mm)", "h (mm)",         "d (mm)",
                                         "epsilon_r", "p (mm)",  "mesh step (mm)", "t (mm)"};
-constexpr const char *field_names[] = {"w1", "w2", "h", "d", "epsilon-r", "p", "mesh-step", "t"};
 
 std::string printf_string(const char *format, auto... values) {
     c_locale_scope numbers_in_c_locale;
@@ -117,7 +116,7 @@ int run_converge(const cli_options &options, std::FILE *out, std::FILE *err) {
 int run_synthesis(const cli_options &options, std::FILE *out, std::FILE *err) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
     synthesis s = study_synthesize(fields, options.solve_for, options.target_z0, options.variant);
-    const char *name = field_names[options.solve_for];
+    const char *name = cli_field_name(options.solve_for);
     if (s.searched_from.empty()) {
         std::fprintf(err, "No calculation succeeded while searching %s\n", name);
         return cli_exit_failed;
@@ -152,18 +151,6 @@ int run_synthesis(const cli_options &options, std::FILE *out, std::FILE *err) {
     return cli_exit_result;
 }
 
-bool write_file(const std::string &name, std::FILE *err, auto write) {
-    std::FILE *file = std::fopen(name.c_str(), "w");
-    bool written = file && write(file);
-    int error = errno;
-    if (file && std::fclose(file) != 0) written = false;
-    if (!written) {
-        std::fprintf(err, "orvanta-cli: cannot write '%s': %s\n", name.c_str(),
-                     std::strerror(error));
-    }
-    return written;
-}
-
 // One calculation per value; the table (CSV, or with --json a JSON record on standard
 // output) and the chart. Every row carries the thickness, so tables of different boards
 // never read alike.
@@ -171,7 +158,7 @@ int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
     long count =
         long(std::floor((options.sweep_to - options.sweep_from) / options.sweep_step + 1e-9)) + 1;
-    const char *name = field_names[options.sweep_field];
+    const char *name = cli_field_name(options.sweep_field);
     plot_series series{field_labels[options.sweep_field], {}, {}, {}};
     std::string table = std::string(name) + ",Z0,eps_eff,cells,t\n";
     std::string json_points;

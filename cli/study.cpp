@@ -8,6 +8,7 @@
 #include "../input/number_syntax.h"
 #include "../input/read_inputs.h"
 #include "root_finder.h"
+#include "text_dialog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -18,19 +19,12 @@
 namespace {
 
 // The dialog of one study point: its texts in, its lines and figures out.
-class study_host final : public input_source, public calc_host {
+class study_host final : public text_dialog {
   public:
-    study_host(const field_texts &fields, study_point &point) : fields_(fields), point_(point) {}
+    study_host(const field_texts &fields, study_point &point)
+        : text_dialog(fields.data()), point_(point) {}
 
-    void clear_results() override {}
-    void add_line(const wchar_t *text) override { append_line(text); }
-    void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
-        copy_field_text(fields_[field_index(control)], buffer, capacity);
-    }
-    void set_calculate_enabled(bool) override {}
     void append_line(const wchar_t *text) override { point_.lines.emplace_back(text); }
-    bool plot_box_checked() override { return false; }
-    void show_plot(const plot_request &) override {}
     void finished(const calc_outcome &outcome) override {
         point_.ok = outcome.ok;
         point_.mesh_step = outcome.mesh_step;
@@ -42,14 +36,8 @@ class study_host final : public input_source, public calc_host {
     }
 
   private:
-    const field_texts &fields_;
     study_point &point_;
 };
-
-// Both message sinks of a point go to its lines.
-void to_point(void *host, const wchar_t *text) {
-    static_cast<study_host *>(host)->append_line(text);
-}
 
 std::optional<double> parse_text(const std::wstring &text) {
     wchar_t buffer[message_buffer_size];
@@ -82,7 +70,7 @@ study_point study_run(const field_texts &fields, solver_variant variant) {
     }
     study_point point;
     study_host host(fields, point);
-    sinks_binding to_this_point(to_point, to_point, &host);
+    sinks_binding to_this_point(text_dialog::sink, text_dialog::sink, &host);
     calc_params params{};
     const wchar_t *thickness = fields.size() > std::size_t(field_index(input_field::t))
                                    ? fields[field_index(input_field::t)].c_str()

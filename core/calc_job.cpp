@@ -93,15 +93,16 @@ int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
     outcome.entered = *params;
     mesh_ptr mesh(variant == variant_accurate ? accurate_job(host, params, outcome)
                                               : specified_steps(host, params, outcome));
+    // The job owns what the steps handed out, released on leaving whatever happens.
+    md_ptr charges[] = {md_ptr(outcome.slab.free_charge), md_ptr(outcome.slab.total_charge),
+                        md_ptr(outcome.vacuum.free_charge), md_ptr(outcome.vacuum.total_charge)};
     if (outcome.ok && host->plot_box_checked()) {
         host->show_plot(plot_request{outcome.mesh, outcome.slab.free_charge});
     }
     host->finished(outcome);
 
-    md_free(outcome.slab.free_charge);
-    md_free(outcome.slab.total_charge);
-    md_free(outcome.vacuum.free_charge);
-    md_free(outcome.vacuum.total_charge);
+    for (md_ptr &vector : charges)
+        vector.reset();
     mesh.reset();
     host->set_calculate_enabled(true);
     return 0;

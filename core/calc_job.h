@@ -18,8 +18,8 @@ struct plot_request {
     const md_t *free_charge;
 };
 
-// Everything one run produced, handed to the host just before the job releases it.
-struct calc_outcome {
+// The numbers of one run: values a host may copy and keep.
+struct calc_figures {
     bool ok;             // false when the mesh or the solve failed
     calc_params entered; // the parameters as they came in
     calc_params used;    // the parameters after the job's substitutions
@@ -28,13 +28,18 @@ struct calc_outcome {
     double mesh_step;    // the nominal cell width meshed with, metres
     std::int32_t cells;  // cells (panels) of the whole boundary; 0 when meshing failed
     std::int32_t strip_cells;
-    const mesh_t *mesh;          // what the plot shows; null when the mesh failed
-    charge_pair vacuum;          // null vectors unless ok
-    charge_pair slab;            // null vectors unless ok
     double capacitances[2];      // C0, C in farads per metre of the problem solved, when ok
     double line_capacitances[2]; // C0, C of the line as entered (a microstrip with its plane)
     double z0_solver;            // Z0 of the problem solved
     double z0;                   // as printed, of the line as entered
+};
+
+// Everything one run produced, handed to the host just before the job releases it: the
+// figures, and the mesh and charges, which the host may read during the call only.
+struct calc_outcome : calc_figures {
+    const mesh_t *mesh; // what the plot shows; null when the mesh failed
+    charge_pair vacuum; // null vectors unless ok
+    charge_pair slab;   // null vectors unless ok
 };
 
 // The window operations the job needs. The host carries each out on its own

@@ -1,9 +1,11 @@
-// Fuzz target: arbitrary bytes as the seven field texts, through validation and, when
-// every field is accepted, through the whole calculation job. The bytes are split at
+// Fuzz target: arbitrary bytes as the seven field texts and the thickness, through
+// validation and, when every field is accepted, through the whole calculation job with
+// either variant. The bytes are split at
 // 0xFF (a byte no UTF-8 text contains) and decoded as the command line decodes its
 // arguments. A memory ceiling keeps every mesh small enough for a case to take
 // milliseconds; larger problems take the not-enough-memory path, which is also a path
 // worth exercising.
+#include "../../cli/text_dialog.h"
 #include "../../cli/utf8.h"
 #include "../../core/alloc.h"
 #include "../../core/calc_job.h"
@@ -18,15 +20,11 @@
 
 namespace {
 
-class fuzz_dialog final : public input_source, public calc_host {
+class fuzz_dialog final : public text_dialog {
   public:
-    std::wstring texts[7];
+    std::wstring texts[input_field_count];
 
-    void clear_results() override {}
-    void add_line(const wchar_t *text) override { append_line(text); }
-    void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
-        copy_field_text(texts[field_index(control)], buffer, capacity);
-    }
+    fuzz_dialog() : text_dialog(texts) {}
     void set_calculate_enabled(bool enabled) override { enabled_ = enabled; }
     void append_line(const wchar_t *text) override {
         // Every line the core or validation sends must be a terminated text of the
@@ -36,8 +34,6 @@ class fuzz_dialog final : public input_source, public calc_host {
             ++length;
         if (length >= message_buffer_size) std::abort();
     }
-    bool plot_box_checked() override { return false; }
-    void show_plot(const plot_request &) override {}
     void finished(const calc_outcome &outcome) override {
         if (outcome.ok && !(outcome.z0 == outcome.z0)) std::abort(); // a NaN result is no result
     }
@@ -47,17 +43,13 @@ class fuzz_dialog final : public input_source, public calc_host {
     bool enabled_ = true;
 };
 
-void to_dialog(void *dialog, const wchar_t *text) {
-    static_cast<fuzz_dialog *>(dialog)->append_line(text);
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     static std::FILE *diagnostics = std::fopen("/dev/null", "w");
     core_memory_ceiling(std::size_t{256} << 10);
     fuzz_dialog fresh;
-    sinks_binding to_fresh(to_dialog, to_dialog, &fresh);
+    sinks_binding to_fresh(text_dialog::sink, text_dialog::sink, &fresh);
 
     std::string_view bytes(reinterpret_cast<const char *>(data), size);
     for (std::wstring &text : fresh.texts) {
@@ -68,10 +60,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 
     calc_params params{};
     if (read_inputs(fresh, &params, diagnostics) == 0) {
+        calc_params entered = params;
         calc_thread(&fresh, &params);
         if (!fresh.enabled()) std::abort(); // Calculate must come back after every run
+        // The accurate variant on the same line, with the eighth text as the thickness.
+        if (read_thickness(fresh.texts[field_index(input_field::t)].c_str(), &entered) == 0) {
+            calc_thread(&fresh, &entered, variant_accurate);
+            if (!fresh.enabled()) std::abort();
+        }
     }
     if (core_alloc_live() != 0) std::abort();
-    dialog = nullptr;
     return 0;
 }
