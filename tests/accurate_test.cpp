@@ -4,11 +4,13 @@
 #include "accurate_job.h"
 #include "accurate_solver.h"
 #include "alloc.h"
+#include "calc_job.h"
 #include "cli_capture.h"
 #include "cross_section.h"
 #include "panel_integrals.h"
 #include "panels.h"
 #include "params.h"
+#include "sink_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -236,6 +238,51 @@ TEST(accurate_cli, over_large_mesh_is_refused_with_its_size) {
     EXPECT_NE(big.out.find("Mesh too large: its "), std::string::npos) << big.out;
     EXPECT_NE(big.out.find(" MB of memory, "), std::string::npos);
     EXPECT_EQ(big.out.find("not enough memory"), std::string::npos);
+}
+
+// A host that keeps the job's lines and its outcome's figures.
+class quiet_host final : public calc_host {
+  public:
+    std::vector<std::wstring> lines;
+    calc_figures figures{};
+    bool enabled = true;
+    void set_calculate_enabled(bool on) override { enabled = on; }
+    void append_line(const wchar_t *text) override { lines.emplace_back(text); }
+    bool plot_box_checked() override { return false; }
+    void show_plot(const plot_request &) override {}
+    void finished(const calc_outcome &outcome) override { figures = outcome; }
+};
+
+using accurate_failures = core_test;
+
+// Every allocation of an accurate run, made to fail in turn: the run reports a failure,
+// Calculate comes back, nothing leaks (the fixture checks), and the first allocation
+// that no longer fails gives the full answer.
+TEST_F(accurate_failures, every_allocation_failure_is_a_clean_failure) {
+    calc_params params = line(2.4, 10, 0.79, 0.5, 2.2, 0.5, 0.035);
+    quiet_host reference;
+    calc_params used = params;
+    calc_thread(&reference, &used, variant_accurate);
+    ASSERT_TRUE(reference.figures.ok);
+    long calls = 0;
+    for (long k = 1;; ++k) {
+        core_alloc_fail_at(k);
+        quiet_host host;
+        calc_params attempt = params;
+        calc_thread(&host, &attempt, variant_accurate);
+        calls = core_alloc_calls();
+        core_alloc_fail_at(0);
+        EXPECT_TRUE(host.enabled) << k;
+        if (k > calls) {
+            // Past the last allocation: nothing failed.
+            EXPECT_TRUE(host.figures.ok);
+            EXPECT_EQ(bits(host.figures.z0), bits(reference.figures.z0));
+            break;
+        }
+        EXPECT_FALSE(host.figures.ok) << k;
+        ASSERT_LT(k, 1000);
+    }
+    EXPECT_GT(calls, 5);
 }
 
 } // namespace

@@ -56,7 +56,8 @@ using oracle_equality = core_test;
 
 TEST_F(oracle_equality, inversion_of_random_matrices) {
     std::mt19937_64 random(2024);
-    // 521 is large enough for the elimination to run on several threads.
+    // 521 is large enough for the elimination to be shared among threads, where there
+    // are several (ORVANTA_THREADS forces them, as the thread-checked run does).
     for (std::int32_t n : {1, 2, 3, 5, 7, 8, 9, 15, 17, 31, 33, 63, 100, 129, 257, 301, 521}) {
         expect_inverse_matches(*random_matrix(n, n, random));
     }
