@@ -122,7 +122,7 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
             if (name == "--help") options.help = true;
             if (name == "--version") options.version = true;
             if (name == "--json") options.json = true;
-            if (name == "--accurate") options.variant = variant_accurate;
+            if (name == "--accurate") options.variant = solver_variant::accurate;
             continue;
         }
         if (name == "--converge") {
@@ -194,7 +194,7 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
                                      thickness, false) &&
                  thickness != 0;
     bool sweeps_thickness = options.sweep_field == field_index(input_field::t);
-    if ((thick || sweeps_thickness) && options.variant != variant_accurate && !options.converge) {
+    if ((thick || sweeps_thickness) && options.variant != solver_variant::accurate && !options.converge) {
         return "a strip thickness (--t) needs the accurate variant (--accurate)";
     }
     return {};

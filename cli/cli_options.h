@@ -13,7 +13,7 @@ struct cli_options {
     // dialog's start value (the thickness as 0, flat strips).
     std::wstring fields[8] = {L"2.4", L"10", L"0.79", L"0.0", L"2.2", L"2.0", L"AUTO", L"0"};
     bool json = false;
-    solver_variant variant = variant_specified;
+    solver_variant variant = solver_variant::specified;
     std::string charges_file; // empty: no charge table
     // The studies; at most one of them runs instead of the single calculation.
     bool converge = false;

@@ -45,7 +45,7 @@ std::string thickness_json(const cli_options &options) {
 }
 
 const char *variant_name(solver_variant variant) {
-    return variant == variant_accurate ? "accurate" : "specified";
+    return variant == solver_variant::accurate ? "accurate" : "specified";
 }
 
 int run_converge(const cli_options &options, std::FILE *out, std::FILE *err) {
@@ -102,7 +102,7 @@ int run_converge(const cli_options &options, std::FILE *out, std::FILE *err) {
             "  \"stopped_by\": %s,\n  \"points\": [%s\n  ],\n  \"Z0\": %s,\n"
             "  \"Z0_error\": %s,\n  \"eps_eff\": %s,\n  \"eps_eff_error\": %s,\n"
             "  \"order\": %s,\n  \"t\": %s\n}\n",
-            variant_name(variant_accurate), format_double(options.tolerance).c_str(),
+            variant_name(solver_variant::accurate), format_double(options.tolerance).c_str(),
             c.converged ? "true" : "false", c.converged ? "null" : json_string(c.stop).c_str(),
             points_json.c_str(), figure(c.z0).c_str(), figure(c.z0_error).c_str(),
             figure(c.eps_eff).c_str(), figure(c.eps_eff_error).c_str(),

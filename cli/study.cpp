@@ -64,7 +64,7 @@ study_point study_run(const field_texts &fields, solver_variant variant) {
     // machine, instead of running for minutes: about 2000 cells at most. The accurate
     // variant's graded panels stay few; it refuses a mesh by the memory available.
     std::size_t ceiling = core_memory_ceiling_set();
-    if (variant == variant_specified) {
+    if (variant == solver_variant::specified) {
         core_memory_ceiling(ceiling > 0 ? std::min(ceiling, study_memory_ceiling)
                                         : study_memory_ceiling);
     }
@@ -79,7 +79,7 @@ study_point study_run(const field_texts &fields, solver_variant variant) {
         read_thickness(thickness, &params) == 0) {
         calc_thread(&host, &params, variant);
     }
-    if (variant == variant_specified) core_memory_ceiling(ceiling);
+    if (variant == solver_variant::specified) core_memory_ceiling(ceiling);
     return point;
 }
 
@@ -141,7 +141,7 @@ convergence study_converge(const field_texts &fields, double tolerance, int max_
     } else {
         // The automatic step of the geometry as the job resolves it, doubled: the first
         // three meshes then cost little more than one at the automatic step.
-        study_point probe = study_run(texts, variant_accurate);
+        study_point probe = study_run(texts, solver_variant::accurate);
         if (!probe.ok) {
             result.stop = failure_reason(probe);
             result.points.push_back(probe);
@@ -153,7 +153,7 @@ convergence study_converge(const field_texts &fields, double tolerance, int max_
     std::vector<study_point> solved;
     for (int k = 0; k < max_solves && !result.converged; ++k) {
         step_text = study_value_text(step_mm / std::ldexp(1.0, k));
-        study_point point = study_run(texts, variant_accurate);
+        study_point point = study_run(texts, solver_variant::accurate);
         point.value = step_text;
         result.points.push_back(point);
         if (!point.ok) {

@@ -145,7 +145,7 @@ mesh_t *accurate_steps(calc_host *host, const calc_params *params, calc_outcome 
     accurate_solution solution{};
     double z0 = accurate_solve(panels.get(), &solution);
     outcome->z0_solver = z0;
-    if (z0 == -1.0) return nullptr;
+    if (solve_failed_result(z0)) return nullptr;
     mesh_t *chart = hand_out_chart(*panels, solution, params, outcome);
     if (!chart) {
         error_sink(L"Not enough memory for the charge chart");

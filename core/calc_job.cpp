@@ -19,7 +19,7 @@ void solve_and_report(calc_host *host, calc_outcome &outcome) {
     double z0 = solve_line(outcome.mesh, &outcome.vacuum, &outcome.slab, outcome.capacitances);
     outcome.z0_solver = z0;
     // A failed solve wrote none of the outputs, so there is nothing to print from.
-    if (z0 == -1.0) return;
+    if (solve_failed_result(z0)) return;
     outcome.ok = true;
     append_formatted(host, L"Effective permittivity = %lf",
                      outcome.capacitances[1] / outcome.capacitances[0]);
@@ -91,8 +91,8 @@ int calc_thread(calc_host *host, calc_params *params, solver_variant variant) {
     host->set_calculate_enabled(false);
     calc_outcome outcome{};
     outcome.entered = *params;
-    mesh_ptr mesh(variant == variant_accurate ? accurate_job(host, params, outcome)
-                                              : specified_steps(host, params, outcome));
+    mesh_ptr mesh(variant == solver_variant::accurate ? accurate_job(host, params, outcome)
+                                                      : specified_steps(host, params, outcome));
     // The job owns what the steps handed out, released on leaving whatever happens.
     md_ptr charges[] = {md_ptr(outcome.slab.free_charge), md_ptr(outcome.slab.total_charge),
                         md_ptr(outcome.vacuum.free_charge), md_ptr(outcome.vacuum.total_charge)};

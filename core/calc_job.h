@@ -63,4 +63,5 @@ class calc_host {
 // accurate variant keeps the microstrip as entered (its ground plane is solved by the
 // mirror image in the kernel), resolves an automatic overhang to one that stands for an
 // infinite slab, and adds one line saying which model it solves before the mesh lines.
-int calc_thread(calc_host *host, calc_params *params, solver_variant variant = variant_specified);
+int calc_thread(calc_host *host, calc_params *params,
+                solver_variant variant = solver_variant::specified);

@@ -14,8 +14,14 @@
 
 namespace {
 
-double solve_failed() {
+// The closing line of every failure; false for the steps, -1.0 for the call.
+bool step_failed() {
     info_sink(L"Calculation failed");
+    return false;
+}
+
+double solve_failed() {
+    step_failed();
     return -1.0;
 }
 
@@ -128,92 +134,114 @@ void hand_out(md_ptr free_charge, md_ptr total_charge, charge_pair *receiver) {
     receiver->total_charge = total_charge.release();
 }
 
-} // namespace
+// The three systems, filled and inverted: P and F of the slab problem, and R, the
+// vacuum problem's, which is the strip block of P before P is inverted.
+struct systems {
+    md_ptr p, f, r;
+};
 
-double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *slab_charges,
-                  double *capacitances) {
+// False after reporting the failure ("Calculation failed" last).
+bool build_and_invert(const mesh_t *mesh, systems &sys) {
     info_sink(L"Filling matrix");
     std::int32_t n = mesh->cell_count;
     std::int32_t s = mesh->dielectric_begin;
 
     // P opens the working set of the whole call: refusing it here, when the rest would
     // not fit either, stops the calculation before anything large exists.
-    md_ptr p(md_new_within(n, n, peak_bytes(n, s)));
-    if (!p) {
+    sys.p.reset(md_new_within(n, n, peak_bytes(n, s)));
+    if (!sys.p) {
         info_sink(L"Could not create matrix");
-        return solve_failed();
+        return step_failed();
     }
-    md_ptr f(md_new(n, n));
-    if (!f) {
+    sys.f.reset(md_new(n, n));
+    if (!sys.f) {
         info_sink(L"Could not create matrix");
-        return solve_failed();
+        return step_failed();
     }
-    md_fill(p.get(), 0.0);
-    md_fill(f.get(), 0.0);
-    assemble_system(mesh, p.get(), f.get());
+    md_fill(sys.p.get(), 0.0);
+    md_fill(sys.f.get(), 0.0);
+    assemble_system(mesh, sys.p.get(), sys.f.get());
 
-    // R, the vacuum problem's system, is the strip block of P before P is inverted.
-    md_ptr r(md_new(s, s));
-    if (!r) {
+    sys.r.reset(md_new(s, s));
+    if (!sys.r) {
         error_sink(L"Failed to create matrix");
-        return solve_failed();
+        return step_failed();
     }
     for (std::int32_t i = 0; i < s; ++i) {
         for (std::int32_t j = 0; j < s; ++j)
-            r->data[std::size_t(i) * s + j] = element(p.get(), i, j);
+            sys.r->data[std::size_t(i) * s + j] = element(sys.p.get(), i, j);
     }
     info_sink(L"Inverting matrix");
-    if (md_inverse_direct(r.get()) != 0 || md_inverse_direct(p.get()) != 0) return solve_failed();
-    info_sink(L"Extracting the result");
+    if (md_inverse_direct(sys.r.get()) != 0 || md_inverse_direct(sys.p.get()) != 0) {
+        return step_failed();
+    }
+    return true;
+}
 
+// The charges of the two problems under their charge-neutral voltages.
+struct line_charges {
+    strip_voltages vacuum, slab;
+    md_ptr sigma0, f0, sigma, f_slab; // total and free charge, vacuum then slab
+};
+
+// False after reporting the failure ("Calculation failed" last).
+bool extract_charges(const mesh_t *mesh, const systems &sys, line_charges &out) {
+    info_sink(L"Extracting the result");
+    std::int32_t n = mesh->cell_count;
+    std::int32_t s = mesh->dielectric_begin;
     // Room for the rows of the two products the voltages read: those of I_S * R (in
     // vacuum free and total charge coincide, so the free-charge matrix is the identity)
     // and the strip rows and columns of F * P.
     md_ptr rows(md_new(rows_per_block + 1, s));
     if (!rows) {
         error_sink(L"md_mul(): not enough memory!");
-        return solve_failed();
+        return step_failed();
     }
     double *flags = rows->data + std::size_t(rows_per_block) * std::size_t(s);
-    strip_voltages vacuum = vacuum_voltages(mesh, r.get(), rows->data, flags);
-    strip_voltages slab = slab_voltages(mesh, f.get(), p.get(), rows->data);
+    out.vacuum = vacuum_voltages(mesh, sys.r.get(), rows->data, flags);
+    out.slab = slab_voltages(mesh, sys.f.get(), sys.p.get(), rows->data);
     rows.reset();
 
     md_ptr v0(md_new(s, 1));
     md_ptr v(md_new(n, 1));
     if (!v0) error_sink(L"Failed to create matrix");
     if (!v) error_sink(L"Failed to create matrix");
-    if (!v0 || !v) return solve_failed();
-    set_excitation(mesh, v0.get(), vacuum);
-    set_excitation(mesh, v.get(), slab);
+    if (!v0 || !v) return step_failed();
+    set_excitation(mesh, v0.get(), out.vacuum);
+    set_excitation(mesh, v.get(), out.slab);
 
-    md_ptr sigma0(md_mul(r.get(), v0.get()));
-    if (!sigma0) return solve_failed();
-    md_ptr sigma(md_mul(p.get(), v.get()));
-    if (!sigma) return solve_failed();
+    out.sigma0.reset(md_mul(sys.r.get(), v0.get()));
+    if (!out.sigma0) return step_failed();
+    out.sigma.reset(md_mul(sys.p.get(), v.get()));
+    if (!out.sigma) return step_failed();
     // f0 = I_S * sigma0, with the product's own failure lines.
-    md_ptr f0(md_new(s, 1));
-    if (!f0) {
+    out.f0.reset(md_new(s, 1));
+    if (!out.f0) {
         error_sink(L"md_mul(): not enough memory!");
-        return solve_failed();
+        return step_failed();
     }
-    bool finite_sigma0 = column_is_finite(sigma0.get(), 0);
+    bool finite_sigma0 = column_is_finite(out.sigma0.get(), 0);
     for (std::int32_t j = 0; j < s; ++j) {
-        f0->data[j] = identity_product(sigma0.get(), j, 0, finite_sigma0);
+        out.f0->data[j] = identity_product(out.sigma0.get(), j, 0, finite_sigma0);
     }
-    md_ptr f_slab(md_mul(f.get(), sigma.get()));
-    if (!f_slab) return solve_failed();
+    out.f_slab.reset(md_mul(sys.f.get(), out.sigma.get()));
+    if (!out.f_slab) return step_failed();
+    return true;
+}
 
-    double q0 = top_strip_charge(mesh, f0.get());
-    double q = top_strip_charge(mesh, f_slab.get());
-    r.reset();
-    p.reset();
-    f.reset();
-    v0.reset();
-    v.reset();
+} // namespace
 
-    double c0 = q0 / (vacuum.top - vacuum.bottom);
-    double c = q / (slab.top - slab.bottom);
+double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *slab_charges,
+                  double *capacitances) {
+    systems sys;
+    line_charges charges;
+    if (!build_and_invert(mesh, sys) || !extract_charges(mesh, sys, charges)) return -1.0;
+    double q0 = top_strip_charge(mesh, charges.f0.get());
+    double q = top_strip_charge(mesh, charges.f_slab.get());
+    sys = systems{};
+
+    double c0 = q0 / (charges.vacuum.top - charges.vacuum.bottom);
+    double c = q / (charges.slab.top - charges.slab.bottom);
     double z0 = 1.0 / (std::sqrt(c0 * c) * 3e8);
     // A singular system (or a cell too narrow to integrate) leaves infinities or NaNs
     // behind; a number made of them is no answer.
@@ -222,8 +250,8 @@ double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *
         return solve_failed();
     }
 
-    hand_out(std::move(f0), std::move(sigma0), vacuum_charges);
-    hand_out(std::move(f_slab), std::move(sigma), slab_charges);
+    hand_out(std::move(charges.f0), std::move(charges.sigma0), vacuum_charges);
+    hand_out(std::move(charges.f_slab), std::move(charges.sigma), slab_charges);
     if (capacitances) {
         capacitances[0] = c0;
         capacitances[1] = c;

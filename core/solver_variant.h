@@ -6,4 +6,4 @@
 // graded panels with closed-form integrals, factorised solves and the exact constants.
 #pragma once
 
-enum solver_variant { variant_specified = 0, variant_accurate = 1 };
+enum class solver_variant { specified, accurate };

@@ -262,14 +262,14 @@ TEST_F(accurate_failures, every_allocation_failure_is_a_clean_failure) {
     calc_params params = line(2.4, 10, 0.79, 0.5, 2.2, 0.5, 0.035);
     quiet_host reference;
     calc_params used = params;
-    calc_thread(&reference, &used, variant_accurate);
+    calc_thread(&reference, &used, solver_variant::accurate);
     ASSERT_TRUE(reference.figures.ok);
     long calls = 0;
     for (long k = 1;; ++k) {
         core_alloc_fail_at(k);
         quiet_host host;
         calc_params attempt = params;
-        calc_thread(&host, &attempt, variant_accurate);
+        calc_thread(&host, &attempt, solver_variant::accurate);
         calls = core_alloc_calls();
         core_alloc_fail_at(0);
         EXPECT_TRUE(host.enabled) << k;

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-enum message_slot { error_slot = 0, info_slot = 1 };
+enum class message_slot { error, info };
 
 struct sink_line {
     message_slot slot;
@@ -26,21 +26,21 @@ inline std::vector<sink_line> &captured_lines() {
 }
 
 inline void capture_error(void *, const wchar_t *text) {
-    captured_lines().push_back({error_slot, text});
+    captured_lines().push_back({message_slot::error, text});
 }
 inline void capture_info(void *, const wchar_t *text) {
-    captured_lines().push_back({info_slot, text});
+    captured_lines().push_back({message_slot::info, text});
 }
 
 inline sink_line error_line(const wchar_t *text) {
-    return {error_slot, text};
+    return {message_slot::error, text};
 }
 inline sink_line info_line(const wchar_t *text) {
-    return {info_slot, text};
+    return {message_slot::info, text};
 }
 
 inline void PrintTo(const sink_line &line, std::ostream *os) {
-    *os << (line.slot == error_slot ? "error: \"" : "info: \"");
+    *os << (line.slot == message_slot::error ? "error: \"" : "info: \"");
     for (wchar_t c : line.text)
         *os << (c < 128 ? char(c) : '?');
     *os << '"';

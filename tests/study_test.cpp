@@ -58,7 +58,7 @@ TEST(accurate_variant, convergence_error_covers_two_more_refinements) {
         field_texts finer = fields;
         double last_step_mm = c.points.back().mesh_step * 1000;
         finer[6] = study_value_text(last_step_mm / 4);
-        study_point reference = study_run(finer, variant_accurate);
+        study_point reference = study_run(finer, solver_variant::accurate);
         ASSERT_TRUE(reference.ok);
         EXPECT_LE(std::fabs(c.z0 - reference.z0), c.z0_error) << epsilon;
         EXPECT_LE(std::fabs(c.eps_eff - reference.eps_eff), c.eps_eff_error) << epsilon;
@@ -67,7 +67,7 @@ TEST(accurate_variant, convergence_error_covers_two_more_refinements) {
 
 // The answer, typed back in, gives the target within 0.01 ohm, with either variant.
 TEST(study, synthesis_reaches_the_target_or_names_the_range) {
-    for (solver_variant variant : {variant_specified, variant_accurate}) {
+    for (solver_variant variant : {solver_variant::specified, solver_variant::accurate}) {
         synthesis s = study_synthesize(start_fields(), 0, 50, variant);
         ASSERT_TRUE(s.found);
         field_texts fields = start_fields();
@@ -78,7 +78,7 @@ TEST(study, synthesis_reaches_the_target_or_names_the_range) {
         EXPECT_NEAR(again.z0, 50, 0.01);
     }
     // Permittivity: Z0 falls as it grows; 200 ohm is out of reach.
-    synthesis s = study_synthesize(start_fields(), 4, 200, variant_specified);
+    synthesis s = study_synthesize(start_fields(), 4, 200, solver_variant::specified);
     EXPECT_FALSE(s.found);
     EXPECT_EQ(s.searched_from, L"1.01875"); // 1 + 1.2 / 64
     EXPECT_GT(s.z0_from, s.z0_to);

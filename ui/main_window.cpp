@@ -258,7 +258,7 @@ void main_window::calculate() {
     started_ms_ = now_ms();
     last_progress_ = -1;
     worker_running_ = true;
-    solver_variant variant = accurate_->isChecked() ? variant_accurate : variant_specified;
+    solver_variant variant = accurate_->isChecked() ? solver_variant::accurate : solver_variant::specified;
     try {
         // The worker owns its copy of the parameters (the job rewrites them in place).
         std::thread([this, variant, params]() mutable {

@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         if (!fresh.enabled()) std::abort(); // Calculate must come back after every run
         // The accurate variant on the same line, with the eighth text as the thickness.
         if (read_thickness(fresh.texts[field_index(input_field::t)].c_str(), &entered) == 0) {
-            calc_thread(&fresh, &entered, variant_accurate);
+            calc_thread(&fresh, &entered, solver_variant::accurate);
             if (!fresh.enabled()) std::abort();
         }
     }
