@@ -111,6 +111,64 @@ int cli_field_index(std::string_view name) {
     return -1;
 }
 
+namespace {
+
+// One option that takes a value: a field's text, the synthesis, the sweep or a file.
+std::string set_valued(std::string_view name, int field, std::string_view value,
+                       cli_options &options) {
+    if (field >= 0) {
+        options.fields[field] = utf8_to_wide(value);
+    } else if (name == "--target-z0") {
+        options.synthesize = true;
+        if (!parse_option_number(value, options.target_z0, false) || !(options.target_z0 > 0)) {
+            return "--target-z0 takes a positive number of ohms";
+        }
+    } else if (name == "--solve-for") {
+        options.solve_for = cli_field_index(value);
+        if (options.solve_for < 0 || options.solve_for >= field_index(input_field::p)) {
+            return "--solve-for takes w1, w2, h, d or epsilon-r";
+        }
+    } else if (name == "--sweep") {
+        std::string error = parse_sweep(value, options);
+        if (!error.empty()) return error;
+    } else if (value.empty()) {
+        return "option '" + std::string(name) + "' needs a file name";
+    } else {
+        (name == "--charges" ? options.charges_file
+         : name == "--csv"   ? options.csv_file
+                             : options.plot_file) = value;
+    }
+    return {};
+}
+
+// The options that only make sense together, or apart.
+std::string check_combination(const cli_options &options) {
+    if (options.synthesize != (options.solve_for >= 0)) {
+        return "--target-z0 and --solve-for go together";
+    }
+    if (int(options.converge) + int(options.synthesize) + int(options.sweep_field >= 0) > 1) {
+        return "--converge, --target-z0 and --sweep cannot be combined";
+    }
+    if ((!options.csv_file.empty() || !options.plot_file.empty()) && options.sweep_field < 0) {
+        return "--csv and --plot belong to --sweep";
+    }
+    // The mesh of the specified variant has flat strips only; a thickness it cannot
+    // model must not be dropped silently. (A text that is no number is refused later,
+    // by validation, like any field.)
+    double thickness = 0;
+    bool thick = parse_option_number(wide_to_utf8(options.fields[field_index(input_field::t)]),
+                                     thickness, false) &&
+                 thickness != 0;
+    bool sweeps_thickness = options.sweep_field == field_index(input_field::t);
+    if ((thick || sweeps_thickness) && options.variant != solver_variant::accurate &&
+        !options.converge) {
+        return "a strip thickness (--t) needs the accurate variant (--accurate)";
+    }
+    return {};
+}
+
+} // namespace
+
 std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
@@ -154,48 +212,8 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         } else {
             return "option '" + std::string(name) + "' needs a value";
         }
-        if (field >= 0) {
-            options.fields[field] = utf8_to_wide(value);
-        } else if (name == "--target-z0") {
-            options.synthesize = true;
-            if (!parse_option_number(value, options.target_z0, false) || !(options.target_z0 > 0)) {
-                return "--target-z0 takes a positive number of ohms";
-            }
-        } else if (name == "--solve-for") {
-            options.solve_for = cli_field_index(value);
-            if (options.solve_for < 0 || options.solve_for >= field_index(input_field::p)) {
-                return "--solve-for takes w1, w2, h, d or epsilon-r";
-            }
-        } else if (name == "--sweep") {
-            std::string error = parse_sweep(value, options);
-            if (!error.empty()) return error;
-        } else if (value.empty()) {
-            return "option '" + std::string(name) + "' needs a file name";
-        } else {
-            (name == "--charges" ? options.charges_file
-             : name == "--csv"   ? options.csv_file
-                                 : options.plot_file) = value;
-        }
+        std::string error = set_valued(name, field, value, options);
+        if (!error.empty()) return error;
     }
-    if (options.synthesize != (options.solve_for >= 0)) {
-        return "--target-z0 and --solve-for go together";
-    }
-    if (int(options.converge) + int(options.synthesize) + int(options.sweep_field >= 0) > 1) {
-        return "--converge, --target-z0 and --sweep cannot be combined";
-    }
-    if ((!options.csv_file.empty() || !options.plot_file.empty()) && options.sweep_field < 0) {
-        return "--csv and --plot belong to --sweep";
-    }
-    // The mesh of the specified variant has flat strips only; a thickness it cannot
-    // model must not be dropped silently. (A text that is no number is refused later,
-    // by validation, like any field.)
-    double thickness = 0;
-    bool thick = parse_option_number(wide_to_utf8(options.fields[field_index(input_field::t)]),
-                                     thickness, false) &&
-                 thickness != 0;
-    bool sweeps_thickness = options.sweep_field == field_index(input_field::t);
-    if ((thick || sweeps_thickness) && options.variant != solver_variant::accurate && !options.converge) {
-        return "a strip thickness (--t) needs the accurate variant (--accurate)";
-    }
-    return {};
+    return check_combination(options);
 }
