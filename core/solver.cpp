@@ -37,10 +37,6 @@ std::size_t peak_bytes(std::int32_t n, std::int32_t s) {
 // Rows of F * P formed at once for the voltage sums.
 constexpr std::int32_t rows_per_block = 16;
 
-double element(const md_t *m, std::int32_t i, std::int32_t j) {
-    return m->data[std::size_t(i) * std::size_t(m->cols) + std::size_t(j)];
-}
-
 struct strip_voltages {
     double top;
     double bottom;
@@ -62,7 +58,7 @@ void add_voltage_row(strip_voltages &v, const mesh_t *mesh, std::int32_t j, cons
 
 bool column_is_finite(const md_t *x, std::int32_t k) {
     for (std::int32_t m = 0; m < x->rows; ++m) {
-        if (!std::isfinite(element(x, m, k))) return false;
+        if (!std::isfinite(md_get(x, m, k))) return false;
     }
     return true;
 }
@@ -72,10 +68,10 @@ bool column_is_finite(const md_t *x, std::int32_t k) {
 // -0.0 becomes +0.0, as adding +0.0 does; a column with an infinity or a NaN (0 times
 // infinity is NaN) takes the sum itself.
 double identity_product(const md_t *x, std::int32_t j, std::int32_t k, bool finite_column) {
-    if (finite_column) return element(x, j, k) + 0.0;
+    if (finite_column) return md_get(x, j, k) + 0.0;
     double s = +0.0;
     for (std::int32_t m = 0; m < x->rows; ++m)
-        s = s + (m == j ? 1.0 : 0.0) * element(x, m, k);
+        s = s + (m == j ? 1.0 : 0.0) * md_get(x, m, k);
     return s;
 }
 
@@ -169,7 +165,7 @@ bool build_and_invert(const mesh_t *mesh, systems &sys) {
     }
     for (std::int32_t i = 0; i < s; ++i) {
         for (std::int32_t j = 0; j < s; ++j)
-            sys.r->data[std::size_t(i) * s + j] = element(sys.p.get(), i, j);
+            sys.r->data[std::size_t(i) * s + j] = md_get(sys.p.get(), i, j);
     }
     info_sink(L"Inverting matrix");
     if (md_inverse_direct(sys.r.get()) != 0 || md_inverse_direct(sys.p.get()) != 0) {
