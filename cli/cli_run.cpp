@@ -91,7 +91,8 @@ void write_json(std::FILE *out, const cli_host &host, const cli_options &options
         field(name, known ? std::to_string(value) : "null");
     };
     field("ok", ok ? "true" : "false");
-    field("variant", options.variant == solver_variant::accurate ? "\"accurate\"" : "\"specified\"");
+    field("variant",
+          options.variant == solver_variant::accurate ? "\"accurate\"" : "\"specified\"");
     field("microstrip", o && o->microstrip ? "true" : "false");
     const calc_params *line = o ? &o->entered : nullptr;
     bool microstrip = o && o->microstrip;

@@ -81,41 +81,38 @@ void main_window::line_from_worker(const wchar_t *text) {
     requests().run([this, &line] { append_result_line(line); });
 }
 
-main_window::main_window(const QPixmap &geometry_bitmap)
-    : requests_(new ui_requests(this)), sinks_(line_to_window, line_to_window, this),
-      progress_(progress_to_window, this) {
-    setWindowTitle(caption);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/orvanta/icon.png")));
-    QFont font = template_font(10);
-    setFont(font);
-    dialog_base_units base = font_base_units(font);
-    auto at = [&](QWidget *w, pixel_rect units) {
+namespace {
+
+// The controls of the window's template, each placed at its rectangle in dialog units.
+struct dialog_builder {
+    QWidget *parent;
+    dialog_base_units base;
+
+    QWidget *at(QWidget *w, pixel_rect units) const {
         place_in_dialog_units(w, units, base);
         return w;
-    };
-    auto label = [&](const char *text, pixel_rect units) {
-        auto *l = new QLabel(QString::fromUtf8(text), this);
+    }
+    QLabel *label(const char *text, pixel_rect units) const {
+        auto *l = new QLabel(QString::fromUtf8(text), parent);
         l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         at(l, units);
         return l;
-    };
-    auto group = [&](const char *text, pixel_rect units) {
-        auto *g = new QGroupBox(QString::fromUtf8(text), this);
+    }
+    void group(const char *text, pixel_rect units) const {
+        auto *g = new QGroupBox(QString::fromUtf8(text), parent);
         at(g, units);
         // Frames lie behind the controls they frame and take no clicks.
         g->setAttribute(Qt::WA_TransparentForMouseEvents);
         g->lower();
-    };
-    auto edit = [&](const char *start, pixel_rect units) {
-        auto *e = new QLineEdit(QString::fromUtf8(start), this);
+    }
+    QLineEdit *edit(const char *start, pixel_rect units) const {
+        auto *e = new QLineEdit(QString::fromUtf8(start), parent);
         e->setAlignment(Qt::AlignRight);
         at(e, units);
         return e;
-    };
-    auto combo = [&](const char *start, const char *entry, pixel_rect units) {
-        auto *c = new QComboBox(this);
+    }
+    QComboBox *combo(const char *start, const char *entry, pixel_rect units) const {
+        auto *c = new QComboBox(parent);
         c->setEditable(true);
         c->setInsertPolicy(QComboBox::NoInsert);
         c->addItem(QString::fromUtf8(entry));
@@ -126,6 +123,28 @@ main_window::main_window(const QPixmap &geometry_bitmap)
         pixel_rect r = dialog_to_pixels(units, base);
         c->setGeometry(r.x, r.y, r.width, c->sizeHint().height());
         return c;
+    }
+};
+
+} // namespace
+
+main_window::main_window(const QPixmap &geometry_bitmap)
+    : requests_(new ui_requests(this)), sinks_(line_to_window, line_to_window, this),
+      progress_(progress_to_window, this) {
+    setWindowTitle(caption);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(QIcon(QStringLiteral(":/orvanta/icon.png")));
+    QFont font = template_font(10);
+    setFont(font);
+    dialog_base_units base = font_base_units(font);
+    dialog_builder make{this, base};
+    auto at = [&make](QWidget *w, pixel_rect units) { return make.at(w, units); };
+    auto label = [&make](const char *text, pixel_rect units) { return make.label(text, units); };
+    auto group = [&make](const char *text, pixel_rect units) { make.group(text, units); };
+    auto edit = [&make](const char *start, pixel_rect units) { return make.edit(start, units); };
+    auto combo = [&make](const char *start, const char *entry, pixel_rect units) {
+        return make.combo(start, entry, units);
     };
 
     // Template order, which is also the tab order.
@@ -258,7 +277,8 @@ void main_window::calculate() {
     started_ms_ = now_ms();
     last_progress_ = -1;
     worker_running_ = true;
-    solver_variant variant = accurate_->isChecked() ? solver_variant::accurate : solver_variant::specified;
+    solver_variant variant =
+        accurate_->isChecked() ? solver_variant::accurate : solver_variant::specified;
     try {
         // The worker owns its copy of the parameters (the job rewrites them in place).
         std::thread([this, variant, params]() mutable {
