@@ -2,31 +2,13 @@
 // for each case the converged boundary-element answer (tolerance 0.001%) and the fine
 // finite-volume answer, each with its stated error, their relative differences and
 // times.
-#include "study.h"
-#include "validation/fd_solver.h"
+#include "validation/validation_cases.h"
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 
 namespace {
-
-struct validation_case {
-    const char *name;
-    fd_case line; // metres
-};
-
-field_texts texts_of(const fd_case &line) {
-    auto mm = [](double metres) { return study_value_text(metres * 1000); };
-    return {mm(line.w1),
-            line.microstrip ? L"INF" : mm(line.w2),
-            mm(line.h),
-            mm(line.d),
-            study_value_text(line.eps_r),
-            mm(line.p),
-            L"AUTO",
-            mm(line.t)};
-}
 
 double seconds_since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();

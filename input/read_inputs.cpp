@@ -97,17 +97,33 @@ void copy_field_text(std::wstring_view text, wchar_t *buffer, std::size_t capaci
     buffer[length] = L'\0';
 }
 
+namespace {
+
+// Parses the field text in message_buffer into value; on a text that is no number (the
+// first line and then the trimmed text itself) or no finite one, says so and returns
+// false.
+bool parse_field(const wchar_t *unrecognized, const wchar_t *out_of_range, double &value) {
+    parse_result parsed = parse_number(message_buffer, &value);
+    if (parsed == parse_syntax_error) {
+        error_sink(unrecognized);
+        error_sink(message_buffer);
+        return false;
+    }
+    // An infinite or NaN length or permittivity has no meaning for the calculation.
+    if (parsed == parse_out_of_range || !std::isfinite(value)) {
+        error_sink(out_of_range);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int read_thickness(const wchar_t *text, calc_params *params) {
     copy_field_text(text, message_buffer, message_buffer_size);
     double value = 0;
-    parse_result parsed = parse_number(message_buffer, &value);
-    if (parsed == parse_syntax_error) {
-        error_sink(L"unrecognized value of `t`:");
-        error_sink(message_buffer);
-        return 1;
-    }
-    if (parsed == parse_out_of_range || !std::isfinite(value)) {
-        error_sink(L"ERROR: The value of `t` is out of range");
+    if (!parse_field(L"unrecognized value of `t`:", L"ERROR: The value of `t` is out of range",
+                     value)) {
         return 1;
     }
     if (value < 0) {
@@ -133,17 +149,7 @@ int read_inputs(input_source &source, calc_params *params, std::FILE *diagnostic
             continue;
         }
         double value = 0;
-        parse_result parsed = parse_number(message_buffer, &value);
-        if (parsed == parse_syntax_error) {
-            error_sink(L"unrecognized value:");
-            error_sink(message_buffer);
-            return 1;
-        }
-        // An infinite or NaN length or permittivity has no meaning for the calculation.
-        if (parsed == parse_out_of_range || !std::isfinite(value)) {
-            error_sink(f.out_of_range);
-            return 1;
-        }
+        if (!parse_field(L"unrecognized value:", f.out_of_range, value)) return 1;
         if (!accept(f, value, params, diagnostics)) {
             error_sink(f.refusal);
             return 1;

@@ -2,8 +2,7 @@
 // same cross-section (tests/validation), on a narrow slab, thick strips, an offset pair
 // and vacuum. The converged boundary-element answer must agree within 0.02% and within
 // the two methods' stated errors together.
-#include "study.h"
-#include "validation/fd_solver.h"
+#include "validation/validation_cases.h"
 
 #include <gtest/gtest.h>
 
@@ -11,23 +10,6 @@
 #include <string>
 
 namespace {
-
-struct validation_case {
-    const char *name;
-    fd_case line; // metres
-};
-
-field_texts texts_of(const fd_case &line) {
-    auto mm = [](double metres) { return study_value_text(metres * 1000); };
-    return {mm(line.w1),
-            line.microstrip ? L"INF" : mm(line.w2),
-            mm(line.h),
-            mm(line.d),
-            study_value_text(line.eps_r),
-            mm(line.p),
-            L"AUTO",
-            mm(line.t)};
-}
 
 TEST(validation, accurate_variant_agrees_with_finite_volumes) {
     const validation_case cases[] = {
