@@ -130,8 +130,21 @@ std::wstring failure_reason(const study_point &point) {
 
 } // namespace
 
-convergence study_converge(const field_texts &fields, double tolerance, int max_solves) {
+convergence study_converge(const field_texts &fields, double tolerance, int max_solves,
+                           const study_watch &watch) {
     convergence result;
+    // Every solve goes through here: the watch hears of it, and a cancel ends the study.
+    auto run = [&](const field_texts &texts) -> std::optional<study_point> {
+        if (watch.cancelled()) {
+            result.cancelled = true;
+            result.stop = L"cancelled";
+            return std::nullopt;
+        }
+        study_point point = study_run(texts, solver_variant::accurate);
+        point.value = texts[field_index(input_field::mesh_step)];
+        if (watch.solved) watch.solved(point);
+        return point;
+    };
     field_texts texts = fields;
     std::wstring &step_text = texts[field_index(input_field::mesh_step)];
     std::optional<double> given = parse_text(step_text);
@@ -141,20 +154,22 @@ convergence study_converge(const field_texts &fields, double tolerance, int max_
     } else {
         // The automatic step of the geometry as the job resolves it, doubled: the first
         // three meshes then cost little more than one at the automatic step.
-        study_point probe = study_run(texts, solver_variant::accurate);
-        if (!probe.ok) {
-            result.stop = failure_reason(probe);
-            result.points.push_back(probe);
+        std::optional<study_point> probe = run(texts);
+        if (!probe) return result;
+        if (!probe->ok) {
+            result.stop = failure_reason(*probe);
+            result.points.push_back(*probe);
             return result;
         }
-        step_mm = 2000 * probe.mesh_step;
+        step_mm = 2000 * probe->mesh_step;
     }
 
     std::vector<study_point> solved;
     for (int k = 0; k < max_solves && !result.converged; ++k) {
         step_text = study_value_text(step_mm / std::ldexp(1.0, k));
-        study_point point = study_run(texts, solver_variant::accurate);
-        point.value = step_text;
+        std::optional<study_point> solve = run(texts);
+        if (!solve) break;
+        const study_point &point = *solve;
         result.points.push_back(point);
         if (!point.ok) {
             result.stop = failure_reason(point);
@@ -175,7 +190,7 @@ convergence study_converge(const field_texts &fields, double tolerance, int max_
 }
 
 synthesis study_synthesize(const field_texts &fields, int field, double target,
-                           solver_variant variant) {
+                           solver_variant variant, const study_watch &watch) {
     synthesis result;
     field_texts texts = fields;
     double start = parse_text(fields[field]).value_or(0);
@@ -195,10 +210,13 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
     };
     std::vector<sample> samples; // in increasing value
     auto evaluate = [&](double value) -> const sample * {
+        if (watch.cancelled()) result.cancelled = true;
+        if (result.cancelled) return nullptr;
         texts[field] = study_value_text(value);
         study_point point = study_run(texts, variant);
         ++result.solves;
         point.value = texts[field];
+        if (watch.solved) watch.solved(point);
         if (!point.ok) return nullptr;
         double exact = parse_text(texts[field]).value_or(value);
         auto at = std::lower_bound(samples.begin(), samples.end(), exact,
@@ -221,7 +239,7 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
         if (!offset) evaluate(rung(-j));
         found = bracket();
     }
-    if (samples.empty()) return result;
+    if (samples.empty() || result.cancelled) return result;
     result.searched_from = samples.front().point.value;
     result.searched_to = samples.back().point.value;
     result.z0_from = samples.front().point.z0;
@@ -238,9 +256,39 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
     root_point best =
         brent_root({found->first.value, found->first.point.z0 - target},
                    {found->second.value, found->second.point.z0 - target}, z0_minus_target, 1e-3);
+    if (result.cancelled) return result;
     auto at = std::find_if(samples.begin(), samples.end(),
                            [&best](const sample &s) { return s.value == best.x; });
     result.found = true;
     result.best = at->point;
+    return result;
+}
+
+long study_sweep_count(double from, double to, double step) {
+    double count = (to - from) / step;
+    if (!(count >= 0) || count > 10000) return 0;
+    return long(std::floor(count + 1e-9)) + 1;
+}
+
+sweep study_sweep(const field_texts &fields, int field, double from, double to, double step,
+                  solver_variant variant, const study_watch &watch) {
+    sweep result;
+    result.field = field;
+    result.thickness = fields[field_index(input_field::t)];
+    field_texts texts = fields;
+    long count = study_sweep_count(from, to, step);
+    for (long k = 0; k < count; ++k) {
+        if (watch.cancelled()) {
+            result.cancelled = true;
+            break;
+        }
+        double value = from + double(k) * step;
+        texts[field] = study_value_text(value);
+        study_point point = study_run(texts, variant);
+        point.value = texts[field];
+        result.x.push_back(value);
+        result.points.push_back(point);
+        if (watch.solved) watch.solved(result.points.back());
+    }
     return result;
 }

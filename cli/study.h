@@ -6,7 +6,9 @@
 
 #include "../core/solver_variant.h"
 
+#include <atomic>
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,17 @@ constexpr std::size_t study_memory_ceiling = std::size_t{80} << 20;
 // One run with these texts; the sinks are taken over for its duration.
 study_point study_run(const field_texts &fields, solver_variant variant);
 
+// What a host sees of a running study, and how it stops one. The study tells `solved` of
+// each point as soon as it has run (on the study's thread), and looks at `cancel` before
+// every solve: once it is set the study ends at once, marked cancelled, with the points
+// it had.
+struct study_watch {
+    std::function<void(const study_point &)> solved;
+    const std::atomic<bool> *cancel = nullptr;
+
+    bool cancelled() const { return cancel && cancel->load(); }
+};
+
 struct convergence {
     std::vector<study_point> points; // coarsest first, the step halved each time
     bool converged = false;          // the estimate's relative error is within tolerance
@@ -40,6 +53,7 @@ struct convergence {
     double order = 0;   // observed order of Z0 (0 when it could not be seen)
     double reached = 0; // the larger relative error of the two estimates
     std::wstring stop;  // why the study stopped short of converging
+    bool cancelled = false;
 };
 
 // Solves the accurate variant on meshes of step s, s/2, s/4, ... from the fields' mesh
@@ -48,7 +62,8 @@ struct convergence {
 // stops when both estimates' relative errors are within tolerance (at least three
 // solves), when a solve fails or is refused (the next mesh would not fit the memory
 // available), or after max_solves. The best estimate so far is kept either way.
-convergence study_converge(const field_texts &fields, double tolerance, int max_solves = 8);
+convergence study_converge(const field_texts &fields, double tolerance, int max_solves = 8,
+                           const study_watch &watch = {});
 
 struct synthesis {
     bool found = false;
@@ -56,13 +71,30 @@ struct synthesis {
     int solves = 0;
     std::wstring searched_from, searched_to; // the range searched, field units
     double z0_from = 0, z0_to = 0;           // Z0 at its ends
+    bool cancelled = false;                  // stopped by the watch: nothing else holds
 };
 
 // Finds the value of field (an index into field_texts) giving Z0 = target, within 0.001
 // ohm or as close as the texts allow: brackets the target on a geometric ladder around the
 // field's value, then Brent's method.
 synthesis study_synthesize(const field_texts &fields, int field, double target,
-                           solver_variant variant);
+                           solver_variant variant, const study_watch &watch = {});
+
+struct sweep {
+    int field = -1;
+    std::vector<double> x;           // the values asked for, field units
+    std::vector<study_point> points; // one per value run, its text in value
+    std::wstring thickness;          // the strip thickness text of every point
+    bool cancelled = false;          // stopped by the watch before the last value
+};
+
+// The number of values from `from` to `to` in steps of `step` (the last one within
+// rounding of `to`), or 0 when the step does not lead there in at most 10000 steps.
+long study_sweep_count(double from, double to, double step);
+
+// One run per value of the field: from, from + step, ... up to to.
+sweep study_sweep(const field_texts &fields, int field, double from, double to, double step,
+                  solver_variant variant, const study_watch &watch = {});
 
 // The text of a field value as the study writes it (12 significant digits, C locale).
 std::wstring study_value_text(double value);
