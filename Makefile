@@ -6,8 +6,8 @@ JOBS ?= $(shell nproc)
 WERROR ?= OFF
 
 # Debian packages the build, the tests, the benchmark and the desktop program need.
-PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev fonts-dejavu-core valgrind \
-  libopenblas-dev liblapacke-dev libeigen3-dev \
+PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev qt6-charts-dev fonts-dejavu-core valgrind \
+  libopenblas-dev liblapacke-dev libeigen3-dev nlohmann-json3-dev \
   clang-14 libclang-rt-14-dev clang-format-14
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
@@ -51,10 +51,11 @@ test-asan: deps
 # what happens inside Qt's libraries is left to the suppressions in tests/tsan.supp, and
 # OpenBLAS factorises on the calling thread (its own thread hand-offs are invisible to
 # the checker, which would see our filled matrix read by a thread it never met).
-TSAN_TESTS := gui_tests|close_while|oracle_equality|inverse_bounds_equality|solver_equality|assembly_equality|solver_test|accurate_physics
+TSAN_TESTS := gui_tests|app_tests|close_while|oracle_equality|inverse_bounds_equality|solver_equality|assembly_equality|solver_test|accurate_physics
 test-tsan: deps
 	cmake -S . -B $(BUILD_DIR)-tsan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=thread -DORVANTA_WERROR=ON
-	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_close_test \
+	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_app_tests orvanta_close_test \
+	  orvanta_close_study_test \
 	  orvanta_tests
 	cd $(BUILD_DIR)-tsan && QT_QPA_PLATFORM=offscreen ORVANTA_THREADS=3 OPENBLAS_NUM_THREADS=1 \
 	  TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \

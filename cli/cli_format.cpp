@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "utf8.h"
+#include "../input/utf8.h"
 
 #include <charconv>
 #include <cmath>

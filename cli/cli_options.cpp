@@ -2,8 +2,10 @@
 // repeated option counts.
 #include "cli_options.h"
 
+#include "../input/design_file.h"
 #include "../input/number_syntax.h"
-#include "utf8.h"
+#include "../input/utf8.h"
+#include "study.h"
 
 #include <algorithm>
 #include <cmath>
@@ -47,6 +49,12 @@ const char cli_usage[] =
     "  --csv FILE          write the sweep's table to FILE instead\n"
     "  --plot FILE         draw the sweep's Z0 and eps_eff as an SVG chart in FILE\n"
     "\n"
+    "Design files:\n"
+    "  --design FILE       start from the design in FILE (its field texts, thickness,\n"
+    "                      variant and tolerance); options beside it override it\n"
+    "  --save-design FILE  write the fields and choices as a design to FILE (after\n"
+    "                      they pass validation), then run as without it\n"
+    "\n"
     "Output:\n"
     "  --json              print one JSON object instead of the result lines (for a\n"
     "                      study, the study's record)\n"
@@ -55,7 +63,8 @@ const char cli_usage[] =
     "  --version           show the version and exit\n"
     "\n"
     "Exit status: 0 result, 1 refused input, 2 usage error, 3 failed calculation,\n"
-    "4 an output file could not be written, 5 the target Z0 is outside the range\n"
+    "4 an output file could not be written (or a design file saved), 5 the target Z0 is outside "
+    "the range\n"
     "searched, 6 the convergence study stopped before reaching its tolerance.\n";
 
 namespace {
@@ -91,8 +100,7 @@ std::string parse_sweep(std::string_view text, cli_options &options) {
         !parse_option_number(text.substr(colon2 + 1), options.sweep_step, false)) {
         return "--sweep: FROM, TO and STEP must be numbers";
     }
-    double count = (options.sweep_to - options.sweep_from) / options.sweep_step;
-    if (!(count >= 0) || count > 10000) {
+    if (study_sweep_count(options.sweep_from, options.sweep_to, options.sweep_step) == 0) {
         return "--sweep: STEP must lead from FROM to TO in at most 10000 steps";
     }
     return {};
@@ -133,10 +141,13 @@ std::string set_valued(std::string_view name, int field, std::string_view value,
         if (!error.empty()) return error;
     } else if (value.empty()) {
         return "option '" + std::string(name) + "' needs a file name";
+    } else if (name == "--design") {
+        options.design_file = value; // read before the other options
     } else {
-        (name == "--charges" ? options.charges_file
-         : name == "--csv"   ? options.csv_file
-                             : options.plot_file) = value;
+        (name == "--charges"       ? options.charges_file
+         : name == "--csv"         ? options.csv_file
+         : name == "--save-design" ? options.save_design_file
+                                   : options.plot_file) = value;
     }
     return {};
 }
@@ -169,7 +180,42 @@ std::string check_combination(const cli_options &options) {
 
 } // namespace
 
+namespace {
+
+std::string parse_options(int argc, const char *const *argv, cli_options &options);
+
+// The design's texts (in millimetres) and choices become the options' starting values.
+void start_from_design(cli_options &options) {
+    design d;
+    if (!design_read(options.design_file, d, options.design_error)) return;
+    for (int i = 0; i < input_field_count; ++i)
+        options.fields[i] = design_field_mm(d, input_field(i));
+    options.variant = d.variant;
+    options.tolerance = d.tolerance;
+}
+
+} // namespace
+
 std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
+    std::string error = parse_options(argc, argv, options);
+    if (!error.empty()) return error;
+    if (options.design_file.empty()) return check_combination(options);
+    // The design first, then every other option again over it.
+    cli_options over;
+    over.design_file = options.design_file;
+    start_from_design(over);
+    if (!over.design_error.empty()) {
+        options.design_error = over.design_error;
+        return {};
+    }
+    options = over;
+    error = parse_options(argc, argv, options);
+    return error.empty() ? check_combination(options) : error;
+}
+
+namespace {
+
+std::string parse_options(int argc, const char *const *argv, cli_options &options) {
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         std::string_view name = arg.substr(0, arg.find('='));
@@ -197,8 +243,9 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         }
 
         int field = name.substr(0, 2) == "--" ? cli_field_index(name.substr(2)) : -1;
-        constexpr std::string_view valued[] = {"--charges", "--target-z0", "--solve-for",
-                                               "--sweep",   "--csv",       "--plot"};
+        constexpr std::string_view valued[] = {"--charges", "--target-z0",  "--solve-for",
+                                               "--sweep",   "--csv",        "--plot",
+                                               "--design",  "--save-design"};
         if (field < 0 &&
             std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
             return "unknown option '" + std::string(arg) + "'";
@@ -215,5 +262,7 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options) {
         std::string error = set_valued(name, field, value, options);
         if (!error.empty()) return error;
     }
-    return check_combination(options);
+    return {};
 }
+
+} // namespace

@@ -25,6 +25,10 @@ struct cli_options {
     double sweep_from = 0, sweep_to = 0, sweep_step = 0;
     std::string csv_file;  // the sweep's table; empty: standard output
     std::string plot_file; // the sweep's SVG chart; empty: none
+    // A design file read before the other options (which override it), and one to write.
+    std::string design_file;
+    std::string design_error; // why design_file could not be read; empty: it was
+    std::string save_design_file;
     bool help = false;
     bool version = false;
 };

@@ -4,14 +4,17 @@
 
 #include "../core/calc_job.h"
 #include "../core/messages.h"
+#include "../input/design_file.h"
 #include "../input/read_inputs.h"
+#include "../input/utf8.h"
 #include "cli_format.h"
 #include "cli_options.h"
 #include "cli_study.h"
+#include "run_record.h"
 #include "terminal_progress.h"
 #include "text_dialog.h"
-#include "utf8.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -66,73 +69,6 @@ class cli_host final : public text_dialog {
     bool charges_written_ = true;
 };
 
-// The JSON record of one run: its lines, then the line as the user entered it (a
-// microstrip with its own h, C and C0) with the overhang and mesh step resolved, and
-// for a microstrip that was solved as its mirrored pair, that pair under its own key.
-void write_json(std::FILE *out, const cli_host &host, const cli_options &options) {
-    std::string json = "{\n  \"lines\": [";
-    const char *separator = "";
-    for (const std::wstring &line : host.lines()) {
-        json += separator;
-        json += "\n    " + json_string(line);
-        separator = ",";
-    }
-    json += "\n  ]";
-    auto field = [&](const char *name, const std::string &value) {
-        json += ",\n  \"" + std::string(name) + "\": " + value;
-    };
-    const std::optional<calc_figures> &figures = host.figures();
-    bool ok = figures && figures->ok;
-    const calc_figures *o = figures ? &*figures : nullptr;
-    auto number = [&](const char *name, bool known, double value) {
-        field(name, known ? format_double(value) : "null");
-    };
-    auto count = [&](const char *name, bool known, std::int32_t value) {
-        field(name, known ? std::to_string(value) : "null");
-    };
-    field("ok", ok ? "true" : "false");
-    field("variant",
-          options.variant == solver_variant::accurate ? "\"accurate\"" : "\"specified\"");
-    field("microstrip", o && o->microstrip ? "true" : "false");
-    const calc_params *line = o ? &o->entered : nullptr;
-    bool microstrip = o && o->microstrip;
-    number("w1", o, o ? line->w1 : 0);
-    number("w2", o && !microstrip, o ? line->w2 : 0);
-    number("h", o, o ? line->h : 0);
-    number("d", o, o ? (microstrip ? 0.0 : line->d) : 0);
-    number("epsilon_r", o, o ? line->epsilon_r : 0);
-    number("p", o, o ? o->used.p : 0);
-    number("t", o, o ? line->t : 0);
-    number("mesh_step", o, o ? o->mesh_step : 0);
-    bool meshed = o && o->cells > 0;
-    count("cell_count", meshed, meshed ? o->cells : 0);
-    count("strip_cells", meshed, meshed ? o->strip_cells : 0);
-    count("dielectric_cells", meshed, meshed ? o->cells - o->strip_cells : 0);
-    number("C0", ok, ok ? o->line_capacitances[0] : 0);
-    number("C", ok, ok ? o->line_capacitances[1] : 0);
-    number("eps_eff", ok, ok ? o->line_capacitances[1] / o->line_capacitances[0] : 0);
-    number("Z0", ok, ok ? o->z0 : 0);
-    if (o && o->mirrored) {
-        json += ",\n  \"mirrored\": {";
-        separator = "";
-        auto inner = [&](const char *name, bool known, double value) {
-            json += std::string(separator) + "\n    \"" + name +
-                    "\": " + (known ? format_double(value) : "null");
-            separator = ",";
-        };
-        inner("w1", true, o->used.w1);
-        inner("w2", true, o->used.w2);
-        inner("h", true, o->used.h);
-        inner("d", true, o->used.d);
-        inner("C0", ok, ok ? o->capacitances[0] : 0);
-        inner("C", ok, ok ? o->capacitances[1] : 0);
-        inner("Z0", ok, ok ? o->z0_solver : 0);
-        json += "\n  }";
-    }
-    json += "\n}\n";
-    std::fputs(json.c_str(), out);
-}
-
 } // namespace
 
 int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
@@ -150,6 +86,23 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
     if (options.version) {
         std::fputs("orvanta-cli 1.0\n", out);
         return cli_exit_result;
+    }
+    if (!options.design_error.empty()) {
+        std::fprintf(err, "orvanta-cli: %s\n", options.design_error.c_str());
+        return cli_exit_refused;
+    }
+    // A design is saved only when its texts pass validation; a refused one is reported
+    // by the run below, as without the option.
+    if (!options.save_design_file.empty()) {
+        design d;
+        std::copy(std::begin(options.fields), std::end(options.fields), d.fields);
+        d.variant = options.variant;
+        d.tolerance = options.tolerance;
+        std::string error;
+        if (design_validate(d, error) && !design_write(options.save_design_file, d, error)) {
+            std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
+            return cli_exit_charges_file;
+        }
     }
 
     calc_params params{};
@@ -190,7 +143,12 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
                  : host.charges_written() ? cli_exit_result
                                           : cli_exit_charges_file;
     }
-    if (options.json) write_json(out, host, options);
+    if (options.json) {
+        std::fputs(run_record_json(host.lines(), host.figures() ? &*host.figures() : nullptr,
+                                   options.variant)
+                       .c_str(),
+                   out);
+    }
     std::fflush(out);
     return status;
 }

@@ -5,12 +5,12 @@
 #include "../core/c_locale.h"
 #include "../input/number_syntax.h"
 #include "../input/read_inputs.h"
+#include "../input/utf8.h"
 #include "cli_format.h"
 #include "cli_run.h"
 #include "study.h"
 #include "study_report.h"
 #include "svg_plot.h"
-#include "utf8.h"
 
 #include <cerrno>
 #include <cmath>

@@ -120,15 +120,14 @@ double extrapolate(const std::vector<study_point> &points, double study_point::*
     return 0.0;
 }
 
-// Why a point failed: its last line that says more than that it failed.
-std::wstring failure_reason(const study_point &point) {
+} // namespace
+
+std::wstring study_failure_reason(const study_point &point) {
     for (auto line = point.lines.rbegin(); line != point.lines.rend(); ++line) {
         if (*line != L"Calculation failed") return *line;
     }
     return L"the calculation failed";
 }
-
-} // namespace
 
 convergence study_converge(const field_texts &fields, double tolerance, int max_solves,
                            const study_watch &watch) {
@@ -157,7 +156,7 @@ convergence study_converge(const field_texts &fields, double tolerance, int max_
         std::optional<study_point> probe = run(texts);
         if (!probe) return result;
         if (!probe->ok) {
-            result.stop = failure_reason(*probe);
+            result.stop = study_failure_reason(*probe);
             result.points.push_back(*probe);
             return result;
         }
@@ -172,7 +171,7 @@ convergence study_converge(const field_texts &fields, double tolerance, int max_
         const study_point &point = *solve;
         result.points.push_back(point);
         if (!point.ok) {
-            result.stop = failure_reason(point);
+            result.stop = study_failure_reason(point);
             break;
         }
         solved.push_back(point);
@@ -283,6 +282,10 @@ sweep study_sweep(const field_texts &fields, int field, double from, double to, 
             break;
         }
         double value = from + double(k) * step;
+        // The typed ends carry their decimal rounding; a value that should be zero (from
+        // -0.5 in steps of 0.25) lands near 1e-16 instead, which a length field would
+        // take for a real, absurdly narrow strip.
+        if (std::fabs(value) < 1e-9 * std::fabs(step)) value = 0;
         texts[field] = study_value_text(value);
         study_point point = study_run(texts, variant);
         point.value = texts[field];

@@ -33,6 +33,9 @@ constexpr std::size_t study_memory_ceiling = std::size_t{80} << 20;
 // One run with these texts; the sinks are taken over for its duration.
 study_point study_run(const field_texts &fields, solver_variant variant);
 
+// Why a point failed: its last line that says more than that it failed.
+std::wstring study_failure_reason(const study_point &point);
+
 // What a host sees of a running study, and how it stops one. The study tells `solved` of
 // each point as soon as it has run (on the study's thread), and looks at `cancel` before
 // every solve: once it is set the study ends at once, marked cancelled, with the points

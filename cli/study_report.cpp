@@ -3,9 +3,9 @@
 
 #include "../core/c_locale.h"
 #include "../input/read_inputs.h"
+#include "../input/utf8.h"
 #include "cli_format.h"
 #include "cli_options.h"
-#include "utf8.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,9 +1,9 @@
 // orvanta-cli end to end: the printed lines, the JSON record, the charge table, usage
 // errors and exit codes.
+#include "../input/utf8.h"
 #include "cli_capture.h"
 #include "cli_format.h"
 #include "cli_run.h"
-#include "utf8.h"
 
 #include <gtest/gtest.h>
 

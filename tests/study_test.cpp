@@ -1,12 +1,12 @@
 // The accurate variant and the studies: closed-form integrals against quadrature, smooth
 // convergence, the vacuum microstrip against Hammerstad and Jensen, honest error bounds,
 // synthesis, sweeps and their options.
+#include "../input/utf8.h"
 #include "alloc.h"
 #include "cli_capture.h"
 #include "cli_run.h"
 #include "cli_study.h"
 #include "study.h"
-#include "utf8.h"
 
 #include <gtest/gtest.h>
 

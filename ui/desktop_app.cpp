@@ -2,7 +2,7 @@
 #include "desktop_app.h"
 
 #include "../core/progress.h"
-#include "main_window.h"
+#include "app_window.h"
 
 #include <QMessageBox>
 #include <QPixmap>
@@ -13,7 +13,7 @@
 const QString geometry_bitmap_resource = QStringLiteral(":/orvanta/geometry.bmp");
 
 int desktop_run(QApplication &app, const QString &bitmap_path,
-                const std::function<void(main_window &)> &started) {
+                const std::function<void(main_window &)> &started, const QString &design) {
     // The resources live in a static library; they are registered explicitly.
     Q_INIT_RESOURCE(orvanta);
     QPixmap bitmap(bitmap_path);
@@ -22,9 +22,10 @@ int desktop_run(QApplication &app, const QString &bitmap_path,
                               QStringLiteral("Could not load resource"));
         return 1;
     }
-    main_window window(bitmap);
+    app_window window(bitmap);
     window.show();
-    if (started) started(window);
+    if (!design.isEmpty()) window.open_design_interactively(design);
+    if (started) started(window.calculator());
     // The process ends while the window still exists: a worker still calculating holds
     // its address and may be waiting in a request to it.
     desktop_exit(app.exec() == 0 ? 0 : 1);

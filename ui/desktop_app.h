@@ -16,8 +16,10 @@ extern const QString geometry_bitmap_resource;
 // process ends with 0 (desktop_exit), before the window is destroyed. Returns 1 after
 // the "Could not load resource" message when the drawing cannot be loaded.
 // started, if given, runs once the main window is shown (tests drive the window there).
+// design, if given, is a design file opened at once (a failure is shown, and the window
+// starts with its start values).
 int desktop_run(QApplication &app, const QString &bitmap_path,
-                const std::function<void(main_window &)> &started = {});
+                const std::function<void(main_window &)> &started = {}, const QString &design = {});
 
 // Ends the process at once with the code, without waiting for a calculation that may
 // still be running or blocked in a request to the closed window.

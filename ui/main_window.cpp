@@ -2,6 +2,7 @@
 // order, the start values, and the launch of a calculation.
 #include "main_window.h"
 
+#include "../input/number_syntax.h"
 #include "../input/read_inputs.h"
 #include "about_box.h"
 #include "geometry_picture.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QValidator>
@@ -58,7 +60,7 @@ void progress_to_window(void *window, progress_phase phase, double fraction) {
 } // namespace
 
 void main_window::progress_from_worker(progress_phase phase, double fraction) {
-    if (now_ms() - started_ms_.load() < 1000) return;
+    if (study_running_ || now_ms() - started_ms_.load() < 1000) return;
     int percent = int(fraction * 100);
     int key = (phase == progress_phase::fill ? 0 : 1000) + percent;
     if (last_progress_.exchange(key) == key) return;
@@ -72,8 +74,14 @@ void main_window::progress_from_worker(progress_phase phase, double fraction) {
 }
 
 void main_window::calculation_ended() {
+    // The lines of the run just kept are those in the list now.
+    if (last_ && last_->lines.empty()) {
+        for (int i = 0; i < results_->count(); ++i)
+            last_->lines.push_back(results_->item(i)->text().toStdWString());
+    }
     setWindowTitle(caption);
     calculate_->setEnabled(true);
+    emit busy_changed(false);
 }
 
 void main_window::line_from_worker(const wchar_t *text) {
@@ -152,29 +160,30 @@ main_window::main_window(const QPixmap &geometry_bitmap)
     at(calculate_, {245, 129, 50, 14});
     about_ = new QPushButton(QStringLiteral("&About"), this);
     at(about_, {245, 151, 50, 14});
-    at(new geometry_picture(geometry_bitmap, this), {0, 0, 304, 117});
+    picture_ = new geometry_picture(geometry_bitmap, this);
+    at(picture_, {0, 0, 304, 117});
     group("Configuration", {4, 117, 93, 106});
     group("Advanced Parameter", {99, 117, 139, 56});
     QLabel *w1_label = label("w&1 =", {12, 133, 18, 8});
     w1_ = edit("2.4", {32, 132, 40, 12});
     QLabel *w2_label = label("w&2 =", {12, 150, 18, 8});
     w2_ = combo("10", "INF", {32, 150, 40, 30});
-    label("mm", {75, 133, 14, 8});
-    label("mm", {75, 150, 14, 8});
+    unit_labels_[0] = label("mm", {75, 133, 14, 8});
+    unit_labels_[1] = label("mm", {75, 150, 14, 8});
     QLabel *h_label = label("&h =", {18, 168, 12, 8});
     h_ = edit("0.79", {32, 168, 40, 12});
-    label("mm", {75, 168, 14, 8});
+    unit_labels_[2] = label("mm", {75, 168, 14, 8});
     QLabel *d_label = label("&d =", {18, 187, 12, 8});
     d_ = edit("0.0", {32, 186, 40, 12});
-    label("mm", {75, 188, 14, 8});
+    unit_labels_[3] = label("mm", {75, 188, 14, 8});
     QLabel *eps_label = label("&epsilon_r =", {9, 205, 38, 8});
     epsilon_r_ = edit("2.2", {51, 204, 40, 12});
     QLabel *p_label = label("&p =", {142, 129, 12, 8});
     p_ = combo("2.0", "AUTO", {162, 128, 40, 30});
-    label("mm", {208, 130, 14, 8});
+    unit_labels_[4] = label("mm", {208, 130, 14, 8});
     QLabel *step_label = label("&mesh step =", {112, 147, 42, 8});
     mesh_step_ = combo("AUTO", "AUTO", {162, 144, 40, 30});
-    label("mm", {208, 147, 14, 8});
+    unit_labels_[5] = label("mm", {208, 147, 14, 8});
     plot_box_ = new QCheckBox(QStringLiteral("pl&ot free charge density"), this);
     plot_box_->setChecked(true);
     at(plot_box_, {129, 160, 93, 10});
@@ -183,11 +192,12 @@ main_window::main_window(const QPixmap &geometry_bitmap)
     at(results_, {104, 184, 196, 36});
     results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     results_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    results_->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Several lines can be selected (and copied); a new line still selects itself alone.
+    results_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     // The accurate variant is offered where it does not disturb the dialog: in the result
     // list's context menu. Unchecked, every calculation is the specified one.
     accurate_ = new QAction(
-        QStringLiteral("Accurate variant (closed-form integrals, exact constants)"), results_);
+        QStringLiteral("&Accurate Variant (whole cross-section, exact constants)"), results_);
     accurate_->setCheckable(true);
     results_->addAction(accurate_);
     results_->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -215,6 +225,22 @@ main_window::main_window(const QPixmap &geometry_bitmap)
     }
     connect(calculate_, &QPushButton::clicked, this, &main_window::calculate);
     connect(about_, &QPushButton::clicked, this, &main_window::show_about);
+    for (input_field f : {input_field::w1, input_field::w2, input_field::h, input_field::d,
+                          input_field::epsilon_r, input_field::p, input_field::mesh_step}) {
+        QLineEdit *line = qobject_cast<QLineEdit *>(field(f));
+        if (!line) line = qobject_cast<QComboBox *>(field(f))->lineEdit();
+        line->installEventFilter(this);
+        connect(line, &QLineEdit::textEdited, this, [this, f] {
+            if (refused_ == f) mark_refused(std::nullopt);
+            emit edited();
+        });
+    }
+    connect(accurate_, &QAction::toggled, this, [this] {
+        picture_->set_thickness(accurate_->isChecked() ? thickness_ : QString());
+        emit edited();
+    });
+    thickness_ = QStringLiteral("0");
+    update_unit_labels();
     calculate_->setFocus();
 }
 
@@ -243,10 +269,112 @@ QWidget *main_window::field(input_field which) const {
 }
 
 QString main_window::field_text(input_field which) const {
+    if (which == input_field::t) return thickness_;
     QWidget *w = field(which);
     if (auto *line = qobject_cast<QLineEdit *>(w)) return line->text();
     if (auto *box = qobject_cast<QComboBox *>(w)) return box->currentText();
     return {};
+}
+
+void main_window::set_field_text(input_field which, const QString &text) {
+    if (refused_ == which) mark_refused(std::nullopt);
+    if (which == input_field::t) {
+        thickness_ = text;
+        picture_->set_thickness(accurate_->isChecked() ? thickness_ : QString());
+    } else if (auto *line = qobject_cast<QLineEdit *>(field(which))) {
+        line->setText(text);
+    } else if (auto *box = qobject_cast<QComboBox *>(field(which))) {
+        box->setEditText(text);
+    }
+    emit edited();
+}
+
+QString main_window::field_text_mm(input_field which) const {
+    QString text = field_text(which);
+    if (unit_ == length_unit::mm || !field_is_length(which)) return text;
+    return QString::fromStdWString(
+        length_text_convert(text.toStdWString(), unit_, length_unit::mm));
+}
+
+field_texts main_window::field_texts_mm() const {
+    field_texts texts;
+    for (int i = 0; i < input_field_count; ++i)
+        texts.push_back(field_text_mm(input_field(i)).toStdWString());
+    return texts;
+}
+
+void main_window::set_unit(length_unit unit) {
+    if (unit == unit_) return;
+    for (int i = 0; i < input_field_count; ++i) {
+        input_field f = input_field(i);
+        if (!field_is_length(f)) continue;
+        QString text = field_text(f);
+        QString converted =
+            QString::fromStdWString(length_text_convert(text.toStdWString(), unit_, unit));
+        if (converted != text) set_field_text(f, converted);
+    }
+    unit_ = unit;
+    update_unit_labels();
+}
+
+// The unit beside every length field, and each field's tooltip: what it is, its unit
+// and the keyword it takes.
+void main_window::update_unit_labels() {
+    QString unit = QString::fromWCharArray(length_unit_label(unit_));
+    for (QLabel *label : unit_labels_)
+        label->setText(unit);
+    const std::pair<input_field, QString> tips[] = {
+        {input_field::w1, QStringLiteral("Width of the top strip, in %1").arg(unit)},
+        {input_field::w2,
+         QStringLiteral("Width of the bottom strip, in %1; INF: a microstrip over an infinite "
+                        "ground plane")
+             .arg(unit)},
+        {input_field::h, QStringLiteral("Thickness of the dielectric slab, in %1").arg(unit)},
+        {input_field::d,
+         QStringLiteral("Offset of the top strip's centre to the right of the bottom strip's "
+                        "centre, in %1")
+             .arg(unit)},
+        {input_field::epsilon_r,
+         QStringLiteral("Relative permittivity of the slab (1 or more, no unit)")},
+        {input_field::p,
+         QStringLiteral("Overhang of the slab beyond the outermost strip edge, in %1; AUTO: "
+                        "chosen for the geometry")
+             .arg(unit)},
+        {input_field::mesh_step,
+         QStringLiteral("Nominal cell width of the mesh, in %1; AUTO: chosen for the geometry")
+             .arg(unit)},
+    };
+    for (const auto &[f, tip] : tips)
+        field(f)->setToolTip(tip);
+}
+
+// A refused field is tinted and takes the focus with its text selected, so that the
+// next keystroke replaces it; the tint goes with the next edit of that field.
+void main_window::mark_refused(std::optional<input_field> which) {
+    if (refused_ && field(*refused_)) field(*refused_)->setPalette(QPalette());
+    refused_ = which;
+    if (!which || !field(*which)) return;
+    QWidget *w = field(*which);
+    QPalette tinted = w->palette();
+    tinted.setColor(QPalette::Base, QColor(255, 220, 220));
+    w->setPalette(tinted);
+    w->setFocus(Qt::OtherFocusReason);
+    if (auto *line = qobject_cast<QLineEdit *>(w)) line->selectAll();
+    if (auto *box = qobject_cast<QComboBox *>(w)) box->lineEdit()->selectAll();
+}
+
+// A mnemonic whose control is disabled (Calculate during a run) is no shortcut then, and
+// the field with the focus would take Alt+C for a typed "c": such keys type nothing.
+bool main_window::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        Qt::KeyboardModifiers mods = key->modifiers();
+        if ((mods & (Qt::AltModifier | Qt::MetaModifier)) && !(mods & Qt::ControlModifier) &&
+            !key->text().isEmpty() && key->text().at(0).isPrint()) {
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 bool main_window::plot_box_checked_alone() const {
@@ -255,7 +383,8 @@ bool main_window::plot_box_checked_alone() const {
 
 void main_window::append_result_line(const QString &text) {
     results_->addItem(text);
-    results_->setCurrentRow(results_->count() - 1);
+    // The new line alone is selected, whatever was selected before.
+    results_->setCurrentRow(results_->count() - 1, QItemSelectionModel::ClearAndSelect);
     results_->scrollToItem(results_->item(results_->count() - 1));
 }
 
@@ -267,34 +396,100 @@ void main_window::clear_results() {
     results_->clear();
 }
 
-void main_window::calculate() {
+bool main_window::validate(calc_params &params, solver_variant variant) {
     qt_input_source source(*this);
+    mark_refused(std::nullopt);
+    if (read_inputs(source, &params) != 0) {
+        mark_refused(source.last_fetched());
+        return false;
+    }
+    // The thickness is read like a field; the specified variant's flat strips cannot
+    // take one, and dropping it silently would give a number for another line.
+    if (read_thickness(field_text_mm(input_field::t).toStdWString().c_str(), &params) != 0) {
+        mark_refused(input_field::t);
+        return false;
+    }
+    if (params.t != 0 && variant == solver_variant::specified) {
+        append_result_line(QStringLiteral(
+            "ERROR: a strip thickness `t` needs the accurate variant (Calculation menu)"));
+        return false;
+    }
+    return true;
+}
+
+void main_window::calculate() {
     calc_params params{};
-    if (read_inputs(source, &params) != 0) return;
+    solver_variant variant =
+        accurate_->isChecked() ? solver_variant::accurate : solver_variant::specified;
+    if (!validate(params, variant)) return;
     // Disabled before the worker exists, so that a second press cannot start a second
     // calculation; the job enables it again as its last action.
     calculate_->setEnabled(false);
+    emit busy_changed(true);
     started_ms_ = now_ms();
     last_progress_ = -1;
+    // The worker owns its copy of the parameters (the job rewrites them in place).
+    bool started = start_worker([this, variant, params]() mutable {
+        worker_host host(*this, variant);
+        calc_thread(&host, &params, variant);
+    });
+    if (!started) {
+        // Without a worker nothing would ever enable Calculate again.
+        append_result_line(QStringLiteral("Could not start the calculation"));
+        calculation_ended();
+    }
+}
+
+bool main_window::start_worker(std::function<void()> work) {
     worker_running_ = true;
-    solver_variant variant =
-        accurate_->isChecked() ? solver_variant::accurate : solver_variant::specified;
     try {
-        // The worker owns its copy of the parameters (the job rewrites them in place).
-        std::thread([this, variant, params]() mutable {
-            {
-                worker_host host(*this);
-                calc_thread(&host, &params, variant);
-            }
+        std::thread([this, work = std::move(work)] {
+            work();
             // The worker's last touch of the window.
             worker_running_ = false;
         }).detach();
+        return true;
     } catch (const std::system_error &) {
-        // Without a worker nothing would ever enable Calculate again.
         worker_running_ = false;
-        append_result_line(QStringLiteral("Could not start the calculation"));
-        calculate_->setEnabled(true);
+        return false;
     }
+}
+
+bool main_window::run_study(const QString &what, int total,
+                            std::function<void(const study_watch &)> work,
+                            std::function<void()> done) {
+    if (busy()) return false;
+    calculate_->setEnabled(false);
+    cancel_ = false;
+    study_running_ = true;
+    emit busy_changed(true);
+    setWindowTitle(QStringLiteral("%1 - %2").arg(caption, what));
+    bool started = start_worker([this, what, total, work = std::move(work), done] {
+        int solved = 0;
+        study_watch watch;
+        watch.cancel = &cancel_;
+        watch.solved = [&](const study_point &) {
+            QString title = total > 0
+                                ? QStringLiteral("%1 - %2: %3 of %4")
+                                      .arg(caption, what)
+                                      .arg(++solved)
+                                      .arg(total)
+                                : QStringLiteral("%1 - %2: %3").arg(caption, what).arg(++solved);
+            requests().post([this, title] { setWindowTitle(title); });
+        };
+        work(watch);
+        requests().run([this, &done] {
+            study_running_ = false;
+            calculation_ended();
+            done();
+        });
+    });
+    if (!started) {
+        study_running_ = false;
+        append_result_line(QStringLiteral("Could not start the study"));
+        calculation_ended();
+    }
+    return started;
 }
 
 void main_window::show_about() {

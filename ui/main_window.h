@@ -1,17 +1,23 @@
 // The calculator's main window: the geometry picture, the seven input fields, the plot
 // box, Calculate and About, and the result list into which every line of a calculation
-// goes. One press of Calculate validates on this thread and runs the job on a worker.
+// goes. One press of Calculate validates on this thread and runs the job on a worker;
+// the studies run on the same worker, one job at a time. The window also keeps what the
+// template has no control for: the strip thickness and the unit lengths are shown in.
 #pragma once
 
+#include "../cli/study.h"
+#include "../core/calc_job.h"
 #include "../core/messages.h"
 #include "../core/params.h"
 #include "../core/progress.h"
+#include "../input/length_units.h"
 #include "../input/read_inputs.h"
 #include "qt_layer.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPixmap>
@@ -20,6 +26,21 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class geometry_picture;
+
+// What the last finished calculation left for Copy and Export: its lines, its figures
+// and the slab problem's charge table.
+struct last_run {
+    std::vector<std::wstring> lines;
+    calc_figures figures;
+    solver_variant variant;
+    std::string charges_csv; // empty unless the run succeeded
+};
 
 class main_window : public QWidget {
     Q_OBJECT
@@ -44,8 +65,37 @@ class main_window : public QWidget {
     // The end of a calculation: the plain caption back and Calculate enabled.
     void calculation_ended();
 
-    // The text of one of the seven input fields (the thickness has none yet).
+    // The text of one of the seven input fields as typed (the thickness: its text).
     QString field_text(input_field which) const;
+    // Replaces a field's text, as if typed (the thickness included).
+    void set_field_text(input_field which, const QString &text);
+    // The text validation reads: the typed one converted to millimetres, so that in
+    // millimetres it is the typed text itself and the calculation is unchanged.
+    QString field_text_mm(input_field which) const;
+    // All eight texts in millimetres, in input_field order, for a study.
+    field_texts field_texts_mm() const;
+
+    // The unit of every length field. Changing it converts the texts shown.
+    length_unit unit() const { return unit_; }
+    void set_unit(length_unit unit);
+
+    // The refused field of the last validation, marked until its text changes.
+    std::optional<input_field> refused_field() const { return refused_; }
+
+    // Runs a study on the worker: Calculate is disabled (busy_changed(true)) until
+    // `done` has run on this thread after it. The study's watch reports each point in
+    // the caption as "<what>: <n> of <total>" (total 0: just n) and is cancelled by
+    // cancel_study(). Returns false, with a result line, when no worker could start.
+    bool run_study(const QString &what, int total, std::function<void(const study_watch &)> work,
+                   std::function<void()> done);
+    void cancel_study() { cancel_ = true; }
+    bool study_running() const { return study_running_; }
+    bool busy() const { return !calculate_->isEnabled(); }
+
+    // The last finished calculation, if any.
+    const std::optional<last_run> &last_result() const { return last_; }
+    // Kept by the worker's host from the run's outcome, on this thread.
+    void keep_result(last_run run) { last_ = std::move(run); }
 
     // The box counts as checked only when it is checked and neither focused nor pressed.
     bool plot_box_checked_alone() const;
@@ -64,12 +114,29 @@ class main_window : public QWidget {
     QAction *accurate_action() const { return accurate_; }
     QWidget *field(input_field which) const;
 
-  protected:
-    void closeEvent(QCloseEvent *event) override;
-
-  private:
     void calculate();
     void show_about();
+
+    // Validation of the fields (and the thickness, against the variant) as Calculate
+    // does it: the refusal's lines in the list and the field marked; nothing on success.
+    // A study uses it before it starts.
+    bool validate(calc_params &params, solver_variant variant);
+
+  signals:
+    // The user changed a field's text, the thickness or the variant.
+    void edited();
+    // A calculation or study started (true) or ended (false).
+    void busy_changed(bool busy);
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+  private:
+    // Starts the work on a detached worker thread; false when none could start.
+    bool start_worker(std::function<void()> work);
+    void mark_refused(std::optional<input_field> which);
+    void update_unit_labels();
 
     ui_requests *requests_;
     QAction *accurate_;
@@ -80,6 +147,15 @@ class main_window : public QWidget {
     QComboBox *w2_, *p_, *mesh_step_;
     QCheckBox *plot_box_;
     QListWidget *results_;
+    geometry_picture *picture_;
+    QLabel *unit_labels_[6];
+    QString thickness_;
+    length_unit unit_ = length_unit::mm;
+    std::optional<input_field> refused_;
+    std::optional<last_run> last_;
+    // While a study runs the caption shows its points, not the phases of each solve.
+    std::atomic<bool> study_running_{false};
+    std::atomic<bool> cancel_{false};
     // When the running calculation started, and the last progress shown.
     std::atomic<std::int64_t> started_ms_{0};
     std::atomic<int> last_progress_{-1};

@@ -1,4 +1,5 @@
-// Validation's view of the main window: the field texts and the result list.
+// Validation's view of the main window: the field texts (in millimetres) and the result
+// list. The last field fetched is the one a refusal is about.
 #pragma once
 
 #include "../input/read_inputs.h"
@@ -12,9 +13,12 @@ class qt_input_source final : public input_source {
         window_.add_result_line(QString::fromWCharArray(text));
     }
     void fetch_text(input_field control, wchar_t *buffer, std::size_t capacity) override {
-        copy_field_text(window_.field_text(control).toStdWString(), buffer, capacity);
+        last_ = control;
+        copy_field_text(window_.field_text_mm(control).toStdWString(), buffer, capacity);
     }
+    input_field last_fetched() const { return last_; }
 
   private:
     main_window &window_;
+    input_field last_ = input_field::w1;
 };

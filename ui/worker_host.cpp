@@ -1,9 +1,12 @@
 // Worker requests to the user-interface thread.
 #include "worker_host.h"
 
+#include "../cli/cli_format.h"
 #include "plot_window.h"
 #include "qt_layer.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <semaphore>
 
 void worker_host::set_calculate_enabled(bool enabled) {
@@ -40,4 +43,21 @@ void worker_host::show_plot(const plot_request &request) {
         plot->open();
     });
     closed.acquire();
+}
+
+// The charge table is written here, while the job still owns the mesh and the charges;
+// the lines are taken when the run has ended.
+void worker_host::finished(const calc_outcome &outcome) {
+    last_run run{{}, outcome, variant_, {}};
+    if (outcome.ok && outcome.mesh) {
+        char *text = nullptr;
+        std::size_t size = 0;
+        if (std::FILE *table = open_memstream(&text, &size)) {
+            bool written = write_charge_table(table, *outcome.mesh, outcome.slab);
+            std::fclose(table);
+            if (written) run.charges_csv.assign(text, size);
+        }
+        std::free(text);
+    }
+    window_.requests().run([this, &run] { window_.keep_result(std::move(run)); });
 }

@@ -6,11 +6,11 @@
 // milliseconds; larger problems take the not-enough-memory path, which is also a path
 // worth exercising.
 #include "../../cli/text_dialog.h"
-#include "../../cli/utf8.h"
 #include "../../core/alloc.h"
 #include "../../core/calc_job.h"
 #include "../../core/messages.h"
 #include "../../input/read_inputs.h"
+#include "../../input/utf8.h"
 
 #include <cstdint>
 #include <cstdio>

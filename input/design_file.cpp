@@ -1,0 +1,243 @@
+// Reading, validating and writing design files.
+#include "design_file.h"
+
+#include "../core/messages.h"
+#include "utf8.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char *field_keys[input_field_count] = {"w1",        "w2", "h",         "d",
+                                                       "epsilon_r", "p",  "mesh_step", "t"};
+constexpr long max_design_bytes = 1 << 20;
+
+// The design's texts as validation reads them, the refusal lines caught on the way.
+class design_source final : public input_source {
+  public:
+    explicit design_source(const design &d) : design_(d) {}
+    void clear_results() override {}
+    void add_line(const wchar_t *) override {}
+    void fetch_text(input_field field, wchar_t *buffer, std::size_t capacity) override {
+        last_ = field;
+        copy_field_text(design_field_mm(design_, field), buffer, capacity);
+    }
+    input_field last_fetched() const { return last_; }
+
+    static void keep(void *source, const wchar_t *text) {
+        static_cast<design_source *>(source)->lines_.emplace_back(text);
+    }
+    std::string lines() const {
+        std::string joined;
+        for (const std::wstring &line : lines_) {
+            if (!joined.empty()) joined += ' ';
+            joined += wide_to_utf8(line);
+        }
+        return joined;
+    }
+
+  private:
+    const design &design_;
+    input_field last_ = input_field::w1;
+    std::vector<std::wstring> lines_;
+};
+
+std::string system_error(const std::string &path, const char *what) {
+    return path + ": " + what + ": " + std::strerror(errno);
+}
+
+// The file's bytes, at most max_design_bytes; false with the message when it cannot be.
+bool read_bytes(const std::string &path, std::string &text, std::string &error) {
+    std::FILE *file = std::fopen(path.c_str(), "rb");
+    if (!file) {
+        error = system_error(path, "cannot open");
+        return false;
+    }
+    char chunk[4096];
+    std::size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        text.append(chunk, got);
+        if (long(text.size()) > max_design_bytes) {
+            std::fclose(file);
+            error = path + ": too large to be a design file";
+            return false;
+        }
+    }
+    bool failed = std::ferror(file);
+    std::fclose(file);
+    if (failed) error = system_error(path, "cannot read");
+    return !failed;
+}
+
+// The document's values into d; false with what is wrong (without the file name).
+bool parse_document(const nlohmann::json &doc, design &d, std::string &error) {
+    using nlohmann::json;
+    if (!doc.is_object() || !doc.contains("format") || doc["format"] != "orvanta-design") {
+        error = "not an Orvanta design file";
+        return false;
+    }
+    if (!doc.contains("version") || !doc["version"].is_number_integer()) {
+        error = "\"version\" must be a whole number";
+        return false;
+    }
+    long long version = doc["version"].get<long long>();
+    if (version > design_format_version) {
+        error = "written by a newer Orvanta (design format " + std::to_string(version) +
+                "; this program reads " + std::to_string(design_format_version) + ")";
+        return false;
+    }
+    if (version < 1) {
+        error = "\"version\" must be 1 or more";
+        return false;
+    }
+    if (!doc.contains("unit") || !doc["unit"].is_string() ||
+        !length_unit_from_name(doc["unit"].get<std::string>(), d.unit)) {
+        error = "\"unit\" must be mm, mil or um";
+        return false;
+    }
+    if (!doc.contains("fields") || !doc["fields"].is_object()) {
+        error = "\"fields\" is missing";
+        return false;
+    }
+    const json &fields = doc["fields"];
+    for (int i = 0; i < input_field_count; ++i) {
+        std::string where = std::string("\"fields\".\"") + field_keys[i] + "\"";
+        if (!fields.contains(field_keys[i])) {
+            error = where + " is missing";
+            return false;
+        }
+        if (!fields[field_keys[i]].is_string()) {
+            error = where + " must be a text";
+            return false;
+        }
+        d.fields[i] = utf8_to_wide(fields[field_keys[i]].get<std::string>());
+    }
+    std::string variant = doc.contains("variant") && doc["variant"].is_string()
+                              ? doc["variant"].get<std::string>()
+                              : std::string();
+    if (variant != "specified" && variant != "accurate") {
+        error = "\"variant\" must be specified or accurate";
+        return false;
+    }
+    d.variant = variant == "accurate" ? solver_variant::accurate : solver_variant::specified;
+    double percent = doc.contains("tolerance_percent") && doc["tolerance_percent"].is_number()
+                         ? doc["tolerance_percent"].get<double>()
+                         : NAN;
+    if (!(percent > 0 && percent < 100)) {
+        error = "\"tolerance_percent\" must be a number above 0 and below 100";
+        return false;
+    }
+    d.tolerance = percent / 100;
+    return true;
+}
+
+} // namespace
+
+std::wstring design_field_mm(const design &d, input_field field) {
+    const std::wstring &text = d.fields[field_index(field)];
+    return field_is_length(field) ? length_text_convert(text, d.unit, length_unit::mm) : text;
+}
+
+bool design_validate(const design &d, std::string &error) {
+    static std::FILE *diagnostics = std::fopen("/dev/null", "w");
+    design_source source(d);
+    calc_params params{};
+    bool accepted;
+    input_field refused;
+    {
+        sinks_binding to_source(design_source::keep, design_source::keep, &source);
+        accepted = read_inputs(source, &params, diagnostics ? diagnostics : stderr) == 0;
+        refused = source.last_fetched();
+        if (accepted) {
+            refused = input_field::t;
+            accepted = read_thickness(design_field_mm(d, input_field::t).c_str(), &params) == 0;
+        }
+    }
+    if (accepted) return true;
+    error = std::string("field ") + field_keys[field_index(refused)] + " = \"" +
+            wide_to_utf8(d.fields[field_index(refused)]) + "\": " + source.lines();
+    return false;
+}
+
+bool design_read(const std::string &path, design &out, std::string &error) {
+    std::string text;
+    if (!read_bytes(path, text, error)) return false;
+    nlohmann::json doc;
+    try {
+        doc = nlohmann::json::parse(text);
+    } catch (const nlohmann::json::parse_error &e) {
+        error = path + ": not a design file: JSON syntax error at byte " + std::to_string(e.byte);
+        return false;
+    } catch (const nlohmann::json::exception &) {
+        // A number beyond the doubles, the one other way parsing fails.
+        error = path + ": not a design file: a number out of range";
+        return false;
+    }
+    design d;
+    std::string why;
+    if (!parse_document(doc, d, why) || !design_validate(d, why)) {
+        error = path + ": " + why;
+        return false;
+    }
+    out = d;
+    return true;
+}
+
+std::string design_json(const design &d) {
+    nlohmann::ordered_json doc;
+    doc["format"] = "orvanta-design";
+    doc["version"] = design_format_version;
+    doc["program"] = ORVANTA_VERSION;
+    doc["unit"] = length_unit_name(d.unit);
+    nlohmann::ordered_json fields;
+    for (int i = 0; i < input_field_count; ++i)
+        fields[field_keys[i]] = wide_to_utf8(d.fields[i]);
+    doc["fields"] = fields;
+    doc["variant"] = d.variant == solver_variant::accurate ? "accurate" : "specified";
+    doc["tolerance_percent"] = d.tolerance * 100;
+    // A text that is no valid UTF-8 is written with replacement characters, never refused.
+    return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+bool design_write(const std::string &path, const design &d, std::string &error) {
+    std::string text = design_json(d);
+    std::string temporary = path + ".XXXXXX";
+    int fd = mkstemp(temporary.data());
+    if (fd < 0) {
+        error = system_error(path, "cannot write");
+        return false;
+    }
+    // The target's mode if it exists, else what a new file gets under the umask.
+    struct stat existing;
+    mode_t mode;
+    if (stat(path.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        mode_t mask = umask(0);
+        umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = fchmod(fd, mode) == 0;
+    for (std::size_t done = 0; ok && done < text.size();) {
+        ssize_t n = write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += std::size_t(n);
+    }
+    ok = ok && fsync(fd) == 0;
+    int saved = errno;
+    ok = close(fd) == 0 && ok;
+    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
+    if (!ok) errno = saved;
+    error = system_error(path, "cannot write");
+    unlink(temporary.c_str());
+    return false;
+}

@@ -1,0 +1,52 @@
+// Design files: one line design kept for another day, as a small versioned JSON document
+// (extension .orvanta) holding the field texts exactly as typed, the unit they were
+// typed in, the solver variant and the convergence tolerance.
+#pragma once
+
+#include "../core/solver_variant.h"
+#include "length_units.h"
+#include "read_inputs.h"
+
+#include <string>
+
+// The document's format version; a reader refuses a later one rather than misread it.
+constexpr int design_format_version = 1;
+
+struct design {
+    // In input_field order, t last; each starts as the dialog's start value.
+    std::wstring fields[input_field_count] = {L"2.4", L"10",  L"0.79", L"0.0",
+                                              L"2.2", L"2.0", L"AUTO", L"0"};
+    length_unit unit = length_unit::mm;
+    solver_variant variant = solver_variant::specified;
+    double tolerance = 0.0005; // relative (0.05 %)
+};
+
+// The field's text as the calculation reads it: a length converted from the design's
+// unit to millimetres (length_text_convert), epsilon_r as it is. Cannot fail.
+std::wstring design_field_mm(const design &d, input_field field);
+
+// Whether the design's texts pass the calculator's validation, in millimetres (a
+// thickness with the specified variant is a state the window may hold and Calculate
+// refuses; it is kept, not refused here). On a refusal returns false with `error` naming the field
+// by its key and giving validation's own lines, e.g. `field w1 = "-1": ERROR: The value of `w1`
+// must be > 0`. Uses the shared message buffer and binds the message sinks for its duration: not
+// while a calculation runs.
+bool design_validate(const design &d, std::string &error);
+
+// Reads the design file at path into out. On failure returns false, leaves out
+// untouched, and sets error to one line that names the file and says what is wrong: it
+// cannot be opened or read, is larger than 1 MB, is no JSON, is no design document, was
+// written by a newer format, lacks a key or has one of the wrong kind, or holds a text
+// that validation refuses (design_validate). Unknown keys are ignored. As
+// design_validate, not while a calculation runs.
+bool design_read(const std::string &path, design &out, std::string &error);
+
+// Writes the design to path atomically: a temporary file in the same directory, synced
+// and then renamed over the target, whose mode is kept if it exists (a new file gets
+// 0666 less the umask). On any failure returns false with error naming the file and the
+// reason; the temporary is removed and the target is untouched.
+bool design_write(const std::string &path, const design &d, std::string &error);
+
+// The document design_write writes. The tolerance is stored as a percentage; one that
+// came from a percentage (percent / 100) reads back as the same double. Cannot fail.
+std::string design_json(const design &d);

@@ -1,0 +1,105 @@
+// Conversion of field texts between millimetres, mils and micrometres.
+#include "length_units.h"
+
+#include "../core/c_locale.h"
+#include "number_syntax.h"
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+// Each unit in tenths of a micrometre: the three are whole numbers there (a mil is
+// exactly 25.4 um), so a conversion is one multiplication and one division by exact
+// integers, each correctly rounded, and 100 mil comes out as exactly the double 2.54.
+double tenth_micrometres(length_unit unit) {
+    switch (unit) {
+    case length_unit::mm:
+        return 10000;
+    case length_unit::mil:
+        return 254;
+    case length_unit::um:
+        return 10;
+    }
+    return 10000;
+}
+
+// As validation compares keywords: the untrimmed text, folding only A-Z.
+bool is_keyword(std::wstring_view text) {
+    auto equals = [text](std::wstring_view keyword) {
+        if (text.size() != keyword.size()) return false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            wchar_t c =
+                text[i] >= L'a' && text[i] <= L'z' ? wchar_t(text[i] - L'a' + L'A') : text[i];
+            if (c != keyword[i]) return false;
+        }
+        return true;
+    };
+    return equals(L"AUTO") || equals(L"INF");
+}
+
+} // namespace
+
+const char *length_unit_name(length_unit unit) {
+    switch (unit) {
+    case length_unit::mm:
+        return "mm";
+    case length_unit::mil:
+        return "mil";
+    case length_unit::um:
+        return "um";
+    }
+    return "mm";
+}
+
+const wchar_t *length_unit_label(length_unit unit) {
+    switch (unit) {
+    case length_unit::mm:
+        return L"mm";
+    case length_unit::mil:
+        return L"mil";
+    case length_unit::um:
+        return L"\u00b5m";
+    }
+    return L"mm";
+}
+
+bool length_unit_from_name(std::string_view name, length_unit &out) {
+    for (length_unit unit : {length_unit::mm, length_unit::mil, length_unit::um}) {
+        if (name == length_unit_name(unit)) {
+            out = unit;
+            return true;
+        }
+    }
+    return false;
+}
+
+double length_unit_mm(length_unit unit) {
+    return tenth_micrometres(unit) / 10000;
+}
+
+bool field_is_length(input_field field) {
+    return field != input_field::epsilon_r;
+}
+
+std::wstring length_text_convert(std::wstring_view text, length_unit from, length_unit to) {
+    if (from == to || is_keyword(text)) return std::wstring(text);
+    // parse_number works in place on a terminated text; a NUL inside becomes U+FFFD, so
+    // "2<NUL>abc" stays the text it is instead of being read as 2.
+    std::vector<wchar_t> buffer(text.size() + 1);
+    copy_field_text(text, buffer.data(), buffer.size());
+    double value = 0;
+    if (parse_number(buffer.data(), &value) != parse_ok || !std::isfinite(value)) {
+        return std::wstring(text);
+    }
+    double converted = value * tenth_micrometres(from) / tenth_micrometres(to);
+    // "%.15g" of an infinity would read "inf", which w2 takes as its keyword.
+    if (!std::isfinite(converted)) return converted > 0 ? L"1e999" : L"-1e999";
+    char digits[32];
+    {
+        c_locale_scope numbers_in_c_locale;
+        std::snprintf(digits, sizeof digits, "%.15g", converted);
+    }
+    return std::wstring(digits, digits + std::char_traits<char>::length(digits));
+}

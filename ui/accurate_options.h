@@ -1,0 +1,42 @@
+// The accurate variant's options: the strip thickness t (in the window's length unit,
+// the fields' number syntax and refusals) and the convergence study's tolerance in
+// percent. The same dialog starts the convergence study, with its button saying so.
+#pragma once
+
+#include "../input/length_units.h"
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+
+class accurate_options_dialog : public QDialog {
+    Q_OBJECT
+
+  public:
+    // h_mm: the slab thickness the strips must not exceed (infinity when not known).
+    accurate_options_dialog(QWidget *owner, const QString &title, const QString &accept_text,
+                            length_unit unit, double h_mm);
+
+    void set_values(const QString &thickness, double tolerance);
+    QString thickness() const { return thickness_->text(); }
+    double tolerance() const { return tolerance_value_; }
+    QLineEdit *thickness_field() const { return thickness_; }
+    QLineEdit *tolerance_field() const { return tolerance_; }
+    QLabel *message() const { return message_; }
+
+    // Accepts only when both texts are; otherwise says why beside them.
+    void accept() override;
+
+  private:
+    length_unit unit_;
+    double h_mm_;
+    QLineEdit *thickness_;
+    QLineEdit *tolerance_;
+    QLabel *message_;
+    double tolerance_value_ = 0.0005;
+};
+
+// Reads a tolerance typed in percent ("0.05" or "0.05%"): relative, in (0, 1), or -1.
+double tolerance_from_text(const QString &text);
+// A tolerance as the dialog shows it, in percent.
+QString tolerance_text(double tolerance);

@@ -1,0 +1,439 @@
+// The menu bar, the design document and the studies' windows around the calculator.
+#include "app_window.h"
+
+#include "../cli/run_record.h"
+#include "../cli/study_report.h"
+#include "../input/number_syntax.h"
+#include "accurate_options.h"
+#include "laminates.h"
+#include "sweep_window.h"
+#include "synthesis_dialog.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QSettings>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr int recent_count = 8;
+const QString design_filter = QStringLiteral("Orvanta designs (*.orvanta);;All files (*)");
+
+QString settings_unit_key() {
+    return QStringLiteral("view/length_unit");
+}
+
+} // namespace
+
+app_window::app_window(const QPixmap &geometry_bitmap)
+    : calculator_(new main_window(geometry_bitmap)) {
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(calculator_->windowIcon());
+    setCentralWidget(calculator_);
+    // The dialog keeps its fixed size; the window is that and the menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    synthesis_ = new synthesis_dialog(*calculator_, this);
+    sweep_ = new sweep_window(*calculator_, this);
+    build_menus();
+
+    length_unit unit = length_unit::mm;
+    QString saved = QSettings().value(settings_unit_key()).toString();
+    if (length_unit_from_name(saved.toStdString(), unit)) {
+        calculator_->set_unit(unit);
+        for (QAction *a : action("view_mm")->actionGroup()->actions())
+            a->setChecked(a->data().toString() == saved);
+    }
+    connect(calculator_, &main_window::edited, this, [this] { setWindowModified(true); });
+    connect(calculator_, &QWidget::windowTitleChanged, this, &app_window::update_title);
+    connect(calculator_, &main_window::busy_changed, this, &app_window::set_busy);
+    set_clean(QString());
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        move(screen->availableGeometry().center() -
+             QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
+    }
+}
+
+app_window::~app_window() = default;
+
+QAction *app_window::add_action(QMenu *menu, const char *name, const QString &text,
+                                const QKeySequence &shortcut) {
+    QAction *a = menu->addAction(text);
+    a->setObjectName(QString::fromUtf8(name));
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    return a;
+}
+
+QAction *app_window::action(const char *name) const {
+    return findChild<QAction *>(QString::fromUtf8(name));
+}
+
+void app_window::build_menus() {
+    main_window &calc = *calculator_;
+    // Mnemonics that the dialog's own (C, A, 1, 2, H, D, E, P, M, O) leave free.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    connect(add_action(file, "file_new", QStringLiteral("&New"), QKeySequence::New),
+            &QAction::triggered, this, &app_window::new_design);
+    connect(add_action(file, "file_open", QStringLiteral("&Open..."), QKeySequence::Open),
+            &QAction::triggered, this, &app_window::open);
+    recent_menu_ = file->addMenu(QStringLiteral("Open &Recent"));
+    recent_menu_->menuAction()->setObjectName(QStringLiteral("file_recent"));
+    connect(recent_menu_, &QMenu::aboutToShow, this, &app_window::fill_recent_menu);
+    file->addSeparator();
+    connect(add_action(file, "file_save", QStringLiteral("&Save"), QKeySequence::Save),
+            &QAction::triggered, this, &app_window::save);
+    connect(add_action(file, "file_save_as", QStringLiteral("Save &As..."),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
+            &QAction::triggered, this, &app_window::save_as);
+    connect(add_action(file, "file_export", QStringLiteral("&Export Results...")),
+            &QAction::triggered, this, &app_window::export_dialog);
+    file->addSeparator();
+    connect(
+        add_action(file, "file_quit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
+        &QAction::triggered, this, &QWidget::close);
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("Edi&t"));
+    // Ctrl+C and Ctrl+A belong to the result list; in a field they keep their own sense.
+    QAction *copy =
+        add_action(edit, "edit_copy", QStringLiteral("&Copy Results"), QKeySequence::Copy);
+    QAction *select_all =
+        add_action(edit, "edit_select_all", QStringLiteral("Select &All"), QKeySequence::SelectAll);
+    for (QAction *a : {copy, select_all}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        calc.result_list()->addAction(a);
+    }
+    connect(copy, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(result_text()); });
+    connect(select_all, &QAction::triggered, calc.result_list(), &QListWidget::selectAll);
+
+    QMenu *run = menuBar()->addMenu(QStringLiteral("Calc&ulation"));
+    connect(add_action(run, "calc_calculate", QStringLiteral("&Calculate"),
+                       QKeySequence(Qt::CTRL | Qt::Key_Return)),
+            &QAction::triggered, this, [this] {
+                if (!calculator_->busy()) calculator_->calculate();
+            });
+    run->addAction(calc.accurate_action());
+    calc.accurate_action()->setObjectName(QStringLiteral("calc_accurate"));
+    connect(add_action(run, "calc_options", QStringLiteral("Accurate &Options...")),
+            &QAction::triggered, this, [this] {
+                ask_accurate_options(QStringLiteral("Accurate Options"), QStringLiteral("OK"));
+            });
+    run->addSeparator();
+    connect(add_action(run, "calc_converge", QStringLiteral("Con&verge...")), &QAction::triggered,
+            this, &app_window::converge);
+    connect(add_action(run, "calc_synthesize", QStringLiteral("&Synthesize...")),
+            &QAction::triggered, this, [this] { synthesis_->open(); });
+    connect(add_action(run, "calc_sweep", QStringLiteral("S&weep...")), &QAction::triggered, this,
+            [this] {
+                sweep_->show();
+                sweep_->raise();
+                sweep_->activateWindow();
+            });
+    QAction *cancel = add_action(run, "calc_cancel", QStringLiteral("Ca&ncel Study"));
+    cancel->setEnabled(false);
+    connect(cancel, &QAction::triggered, calculator_, &main_window::cancel_study);
+    run->addSeparator();
+    laminate_menu_ = run->addMenu(QStringLiteral("&Laminate"));
+    laminate_menu_->menuAction()->setObjectName(QStringLiteral("calc_laminate"));
+    connect(laminate_menu_, &QMenu::aboutToShow, this, &app_window::fill_laminate_menu);
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu *units = view->addMenu(QStringLiteral("Length &Unit"));
+    auto *group = new QActionGroup(this);
+    const std::tuple<const char *, length_unit, QString> choices[] = {
+        {"view_mm", length_unit::mm, QStringLiteral("&Millimetres (mm)")},
+        {"view_mil", length_unit::mil, QStringLiteral("M&ils (mil)")},
+        {"view_um", length_unit::um, QStringLiteral("Mi&crometres (\u00b5m)")}};
+    for (const auto &[name, unit, text] : choices) {
+        QAction *a = add_action(units, name, text);
+        a->setCheckable(true);
+        a->setChecked(unit == length_unit::mm);
+        a->setData(QString::fromUtf8(length_unit_name(unit)));
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, unit] {
+            if (unit == calculator_->unit()) return;
+            calculator_->set_unit(unit);
+            QSettings().setValue(settings_unit_key(), QString::fromUtf8(length_unit_name(unit)));
+        });
+    }
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("He&lp"));
+    connect(add_action(help, "help_about", QStringLiteral("&About Orvanta")), &QAction::triggered,
+            calculator_, &main_window::show_about);
+}
+
+// While a calculation or study runs, nothing may start another or replace the fields'
+// validation state (opening a design validates it).
+void app_window::set_busy(bool busy) {
+    for (const char *name : {"file_new", "file_open", "file_recent", "calc_calculate",
+                             "calc_options", "calc_converge"}) {
+        action(name)->setEnabled(!busy);
+    }
+    action("calc_cancel")->setEnabled(busy && calculator_->study_running());
+}
+
+design app_window::current_design() const {
+    design d;
+    for (int i = 0; i < input_field_count; ++i)
+        d.fields[i] = calculator_->field_text(input_field(i)).toStdWString();
+    d.unit = calculator_->unit();
+    d.variant = calculator_->accurate_action()->isChecked() ? solver_variant::accurate
+                                                            : solver_variant::specified;
+    d.tolerance = tolerance_;
+    return d;
+}
+
+// The window keeps its unit: the design's lengths are shown in it (unchanged when the
+// units agree).
+void app_window::apply_design(const design &d) {
+    for (int i = 0; i < input_field_count; ++i) {
+        input_field f = input_field(i);
+        std::wstring text = field_is_length(f)
+                                ? length_text_convert(d.fields[i], d.unit, calculator_->unit())
+                                : d.fields[i];
+        calculator_->set_field_text(f, QString::fromStdWString(text));
+    }
+    calculator_->accurate_action()->setChecked(d.variant == solver_variant::accurate);
+    tolerance_ = d.tolerance;
+}
+
+bool app_window::open_design(const QString &path, QString &error) {
+    design d;
+    std::string why;
+    if (!design_read(path.toStdString(), d, why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    apply_design(d);
+    set_clean(path);
+    remember_recent(path);
+    return true;
+}
+
+bool app_window::save_design(const QString &path, QString &error) {
+    std::string why;
+    if (!design_write(path.toStdString(), current_design(), why)) {
+        error = QString::fromStdString(why);
+        return false;
+    }
+    set_clean(path);
+    remember_recent(path);
+    return true;
+}
+
+void app_window::open_design_interactively(const QString &path) {
+    QString error;
+    if (!open_design(path, error)) QMessageBox::warning(this, QStringLiteral("Open Design"), error);
+}
+
+void app_window::set_clean(const QString &path) {
+    path_ = path;
+    setWindowModified(false);
+    update_title();
+}
+
+void app_window::update_title() {
+    QString caption = calculator_->windowTitle();
+    setWindowTitle(path_.isEmpty()
+                       ? QStringLiteral("[*]") + caption
+                       : QStringLiteral("%1[*] - %2").arg(QFileInfo(path_).fileName(), caption));
+}
+
+bool app_window::may_discard() {
+    if (!isWindowModified()) return true;
+    QMessageBox::StandardButton answer = QMessageBox::question(
+        this, QStringLiteral("Unsaved Changes"),
+        QStringLiteral("The design has unsaved changes. Save them first?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save) return save();
+    return answer == QMessageBox::Discard;
+}
+
+void app_window::new_design() {
+    if (!may_discard()) return;
+    apply_design(design{});
+    calculator_->clear_results();
+    set_clean(QString());
+}
+
+void app_window::open() {
+    if (!may_discard()) return;
+    QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open Design"), QString(), design_filter);
+    if (!path.isEmpty()) open_design_interactively(path);
+}
+
+bool app_window::save() {
+    if (path_.isEmpty()) return save_as();
+    QString error;
+    if (save_design(path_, error)) return true;
+    QMessageBox::warning(this, QStringLiteral("Save Design"), error);
+    return false;
+}
+
+bool app_window::save_as() {
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save Design"),
+        path_.isEmpty() ? QStringLiteral("design.orvanta") : path_, design_filter);
+    if (path.isEmpty()) return false;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".orvanta");
+    QString error;
+    if (save_design(path, error)) return true;
+    QMessageBox::warning(this, QStringLiteral("Save Design"), error);
+    return false;
+}
+
+void app_window::remember_recent(const QString &path) {
+    QSettings settings;
+    QStringList recent = settings.value(QStringLiteral("recent")).toStringList();
+    QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    while (recent.size() > recent_count)
+        recent.removeLast();
+    settings.setValue(QStringLiteral("recent"), recent);
+}
+
+void app_window::fill_recent_menu() {
+    recent_menu_->clear();
+    QStringList recent = QSettings().value(QStringLiteral("recent")).toStringList();
+    for (int i = 0; i < recent.size(); ++i) {
+        QString path = recent[i];
+        QAction *a = recent_menu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        a->setToolTip(path);
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (may_discard()) open_design_interactively(path);
+        });
+    }
+    if (recent.isEmpty()) recent_menu_->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
+void app_window::fill_laminate_menu() {
+    laminate_menu_->clear();
+    for (const laminate &entry : laminates_load()) {
+        QString text = QStringLiteral("%1 (epsilon_r %2)").arg(entry.name, entry.epsilon_r);
+        connect(laminate_menu_->addAction(text), &QAction::triggered, this, [this, entry] {
+            calculator_->set_field_text(input_field::epsilon_r, entry.epsilon_r);
+            calculator_->set_field_text(input_field::h, QString::fromStdWString(length_text_convert(
+                                                            entry.h_mm.toStdWString(),
+                                                            length_unit::mm, calculator_->unit())));
+        });
+    }
+    laminate_menu_->addSeparator();
+    connect(laminate_menu_->addAction(QStringLiteral("&Edit List...")), &QAction::triggered, this,
+            [this] {
+                laminate_editor editor(laminates_load(), this);
+                if (editor.exec() == QDialog::Accepted) laminates_save(editor.list());
+            });
+}
+
+QString app_window::result_text() const {
+    QListWidget *list = calculator_->result_list();
+    QStringList lines;
+    bool selection = list->selectedItems().size() > 1;
+    for (int i = 0; i < list->count(); ++i) {
+        if (!selection || list->item(i)->isSelected()) lines << list->item(i)->text();
+    }
+    return lines.join('\n');
+}
+
+bool app_window::export_results(const QString &path, QString &error) const {
+    const std::optional<last_run> &run = calculator_->last_result();
+    if (!run) {
+        error = QStringLiteral("No calculation has finished yet");
+        return false;
+    }
+    bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    if (csv && run->charges_csv.empty()) {
+        error = QStringLiteral("The last calculation failed: it has no charges to export");
+        return false;
+    }
+    std::string text =
+        csv ? run->charges_csv : run_record_json(run->lines, &run->figures, run->variant);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.commit()) {
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+void app_window::export_dialog() {
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export Results"), QStringLiteral("results.json"),
+        QStringLiteral("JSON record (*.json);;Charge table (*.csv)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!export_results(path, error))
+        QMessageBox::warning(this, QStringLiteral("Export Results"), error);
+}
+
+namespace {
+
+// The slab thickness typed, in millimetres, for the thickness check; infinity when the
+// field holds no number yet (Calculate refuses it then).
+double typed_h_mm(const main_window &calc) {
+    std::wstring text = calc.field_text_mm(input_field::h).toStdWString();
+    double value = 0;
+    return parse_number(text.data(), &value) == parse_ok ? value : INFINITY;
+}
+
+} // namespace
+
+// The options dialog, titled for what it leads to; the values it accepts go into the
+// design. False when it was cancelled.
+bool app_window::ask_accurate_options(const QString &title, const QString &accept_text) {
+    accurate_options_dialog dialog(this, title, accept_text, calculator_->unit(),
+                                   typed_h_mm(*calculator_));
+    dialog.set_values(calculator_->field_text(input_field::t), tolerance_);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (dialog.thickness() != calculator_->field_text(input_field::t))
+        calculator_->set_field_text(input_field::t, dialog.thickness());
+    if (dialog.tolerance() != tolerance_) {
+        tolerance_ = dialog.tolerance();
+        setWindowModified(true);
+    }
+    return true;
+}
+
+// The convergence study always solves the accurate variant: the specified trapezoid
+// sums scatter from mesh to mesh instead of converging.
+void app_window::converge() {
+    if (!ask_accurate_options(QStringLiteral("Converge"), QStringLiteral("&Converge"))) return;
+    calc_params params{};
+    if (!calculator_->validate(params, solver_variant::accurate)) return;
+    field_texts texts = calculator_->field_texts_mm();
+    double tolerance = tolerance_;
+    auto outcome = std::make_shared<convergence>();
+    calculator_->run_study(
+        QStringLiteral("Converging"), 8,
+        [=](const study_watch &watch) { *outcome = study_converge(texts, tolerance, 8, watch); },
+        [this, outcome, tolerance] {
+            for (const std::string &line : convergence_report(*outcome, tolerance))
+                calculator_->append_result_line(QString::fromStdString(line));
+            if (outcome->cancelled)
+                calculator_->append_result_line(QStringLiteral("Convergence study cancelled"));
+        });
+}
+
+void app_window::closeEvent(QCloseEvent *event) {
+    if (!may_discard()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    QCoreApplication::quit();
+}

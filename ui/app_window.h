@@ -1,0 +1,83 @@
+// The desktop program's window: the calculator's dialog under a menu bar, and the design
+// it holds as a document. File opens, saves and exports designs and results, Edit copies
+// the result lines, Calculation runs the calculation and the studies and holds the
+// accurate variant's options and the laminates, View chooses the length unit, Help shows
+// About. The title names the design file and marks unsaved changes; closing with
+// unsaved changes asks first.
+#pragma once
+
+#include "../input/design_file.h"
+#include "main_window.h"
+
+#include <QMainWindow>
+#include <QMenu>
+
+#include <memory>
+
+class synthesis_dialog;
+class sweep_window;
+
+class app_window : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    explicit app_window(const QPixmap &geometry_bitmap);
+    ~app_window() override;
+
+    main_window &calculator() { return *calculator_; }
+
+    // The design the window holds now, and one put into it.
+    design current_design() const;
+    void apply_design(const design &d);
+
+    // Opening and saving without a dialog: false with the message (naming the file) in
+    // error; a failed open leaves the window as it was, a failed save the file as it was.
+    bool open_design(const QString &path, QString &error);
+    bool save_design(const QString &path, QString &error);
+    // Opening from the menu, the recent list or the command line: a failure is shown.
+    void open_design_interactively(const QString &path);
+
+    QString design_path() const { return path_; }
+    double tolerance() const { return tolerance_; }
+
+    // The menu actions, by their object names (file_new, file_open, ... help_about).
+    QAction *action(const char *name) const;
+    synthesis_dialog *synthesis() const { return synthesis_; }
+    sweep_window *sweeper() const { return sweep_; }
+
+    // The result lines to copy: the selected ones when there are several, else all.
+    QString result_text() const;
+    // Writes the last run's JSON record (.json) or its charge table (.csv).
+    bool export_results(const QString &path, QString &error) const;
+
+  protected:
+    void closeEvent(QCloseEvent *event) override;
+
+  private:
+    void build_menus();
+    QAction *add_action(QMenu *menu, const char *name, const QString &text,
+                        const QKeySequence &shortcut = {});
+    // Asks whether to save unsaved changes; true when the caller may go on.
+    bool may_discard();
+    void set_clean(const QString &path);
+    void update_title();
+    void remember_recent(const QString &path);
+    void fill_recent_menu();
+    void fill_laminate_menu();
+    void new_design();
+    void open();
+    bool save();
+    bool save_as();
+    void export_dialog();
+    bool ask_accurate_options(const QString &title, const QString &accept_text);
+    void converge();
+    void set_busy(bool busy);
+
+    main_window *calculator_;
+    QMenu *recent_menu_;
+    QMenu *laminate_menu_;
+    QString path_;
+    double tolerance_ = 0.0005;
+    synthesis_dialog *synthesis_;
+    sweep_window *sweep_;
+};

@@ -1,0 +1,312 @@
+// The sweep window.
+#include "sweep_window.h"
+
+#include "../cli/study_report.h"
+#include "../cli/svg_plot.h"
+#include "../input/number_syntax.h"
+
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLegendMarker>
+#include <QLineSeries>
+#include <QMessageBox>
+#include <QSaveFile>
+#include <QScatterSeries>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr const char *field_names[] = {"w1", "w2", "h", "d", "epsilon_r", "p", "mesh step", "t"};
+
+std::optional<double> number(const QLineEdit *field) {
+    std::wstring text = field->text().trimmed().toStdWString();
+    double value = 0;
+    if (text.empty() || parse_number(text.data(), &value) != parse_ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+// One quantity on its own axis: a line through every run of successful points (a failed
+// point breaks it) and a marker on each point.
+void add_quantity(QChart *chart, QValueAxis *x_axis, QValueAxis *y_axis, const QString &name,
+                  const QColor &colour, const std::vector<double> &x,
+                  const std::vector<double> &y) {
+    auto *markers = new QScatterSeries(chart);
+    markers->setName(name);
+    markers->setColor(colour);
+    markers->setMarkerSize(7);
+    QLineSeries *line = nullptr;
+    std::vector<QLineSeries *> lines;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+        if (!std::isfinite(y[i])) {
+            line = nullptr;
+            continue;
+        }
+        markers->append(x[i], y[i]);
+        if (!line) {
+            line = new QLineSeries(chart);
+            line->setColor(colour);
+            lines.push_back(line);
+        }
+        line->append(x[i], y[i]);
+    }
+    for (QLineSeries *l : lines) {
+        chart->addSeries(l);
+        l->attachAxis(x_axis);
+        l->attachAxis(y_axis);
+        for (QLegendMarker *m : chart->legend()->markers(l))
+            m->setVisible(false);
+    }
+    chart->addSeries(markers);
+    markers->attachAxis(x_axis);
+    markers->attachAxis(y_axis);
+}
+
+// An axis over the values with round ticks, a little wider than the data.
+void fit_axis(QValueAxis *axis, const std::vector<double> &values) {
+    double low = INFINITY, high = -INFINITY;
+    for (double v : values) {
+        if (!std::isfinite(v)) continue;
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    if (!(low <= high)) return;
+    double margin = high > low ? 0.05 * (high - low) : std::max(std::fabs(low) * 0.01, 1e-3);
+    axis->setRange(low - margin, high + margin);
+    axis->applyNiceNumbers();
+}
+
+} // namespace
+
+sweep_window::sweep_window(main_window &calculator, QWidget *owner)
+    : QWidget(owner, Qt::Window), calculator_(calculator) {
+    setWindowTitle(QStringLiteral("Sweep - Orvanta Calculator"));
+    auto *layout = new QVBoxLayout(this);
+    auto *controls = new QHBoxLayout;
+    field_ = new QComboBox(this);
+    for (const char *name : field_names)
+        field_->addItem(QString::fromUtf8(name));
+    from_ = new QLineEdit(QStringLiteral("1"), this);
+    to_ = new QLineEdit(QStringLiteral("4"), this);
+    step_ = new QLineEdit(QStringLiteral("0.25"), this);
+    auto labelled = [&](const char *text, QWidget *w) {
+        auto *label = new QLabel(QString::fromUtf8(text), this);
+        label->setBuddy(w);
+        controls->addWidget(label);
+        controls->addWidget(w);
+    };
+    labelled("&Field:", field_);
+    labelled("F&rom:", from_);
+    labelled("&To:", to_);
+    labelled("&Step:", step_);
+    from_->setToolTip(QStringLiteral("First value, in the field's unit"));
+    to_->setToolTip(QStringLiteral("Last value, reached within rounding"));
+    step_->setToolTip(QStringLiteral("Increment between values (at most 10000 values)"));
+    run_ = new QPushButton(QStringLiteral("R&un"), this);
+    cancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
+    cancel_->setEnabled(false);
+    controls->addWidget(run_);
+    controls->addWidget(cancel_);
+    layout->addLayout(controls);
+
+    view_ = new QChartView(new QChart, this);
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setMinimumSize(480, 300);
+    failures_ = new QListWidget(this);
+    failures_->setToolTip(QStringLiteral("Points whose calculation failed, and why"));
+    auto *split = new QSplitter(Qt::Vertical, this);
+    split->addWidget(view_);
+    split->addWidget(failures_);
+    split->setStretchFactor(0, 4);
+    split->setStretchFactor(1, 1);
+    layout->addWidget(split, 1);
+
+    auto *bottom = new QHBoxLayout;
+    status_ = new QLabel(this);
+    export_table_ = new QPushButton(QStringLiteral("Export &Table..."), this);
+    export_chart_ = new QPushButton(QStringLiteral("Export C&hart..."), this);
+    export_table_->setEnabled(false);
+    export_chart_->setEnabled(false);
+    bottom->addWidget(status_, 1);
+    bottom->addWidget(export_table_);
+    bottom->addWidget(export_chart_);
+    layout->addLayout(bottom);
+    resize(720, 520);
+
+    connect(run_, &QPushButton::clicked, this, &sweep_window::run);
+    connect(cancel_, &QPushButton::clicked, this, [this] { calculator_.cancel_study(); });
+    connect(export_table_, &QPushButton::clicked, this, [this] { choose_export(false); });
+    connect(export_chart_, &QPushButton::clicked, this, [this] { choose_export(true); });
+}
+
+void sweep_window::set_running(bool running) {
+    running_ = running;
+    run_->setEnabled(!running);
+    cancel_->setEnabled(running);
+    for (QWidget *w : {static_cast<QWidget *>(field_), static_cast<QWidget *>(from_),
+                       static_cast<QWidget *>(to_), static_cast<QWidget *>(step_)})
+        w->setEnabled(!running);
+    export_table_->setEnabled(!running && result_ && !result_->points.empty());
+    export_chart_->setEnabled(export_table_->isEnabled());
+}
+
+void sweep_window::run() {
+    input_field which = input_field(field_->currentIndex());
+    std::optional<double> from = number(from_), to = number(to_), step = number(step_);
+    if (!from || !to || !step) {
+        status_->setText(QStringLiteral("From, To and Step must be numbers"));
+        return;
+    }
+    // The study runs in millimetres, whatever the window shows.
+    double scale = field_is_length(which) ? length_unit_mm(calculator_.unit()) : 1.0;
+    long count = study_sweep_count(*from * scale, *to * scale, *step * scale);
+    if (count == 0) {
+        status_->setText(QStringLiteral("Step must lead from From to To in at most 10000 steps"));
+        return;
+    }
+    solver_variant variant = calculator_.accurate_action()->isChecked() ? solver_variant::accurate
+                                                                        : solver_variant::specified;
+    calc_params params{};
+    // A swept thickness needs the accurate variant as much as a typed one.
+    if (which == input_field::t && variant == solver_variant::specified) {
+        status_->setText(QStringLiteral("Sweeping t needs the accurate variant"));
+        return;
+    }
+    if (!calculator_.validate(params, variant)) {
+        status_->setText(QStringLiteral("A field is refused: see the result list"));
+        return;
+    }
+    field_texts texts = calculator_.field_texts_mm();
+    auto outcome = std::make_shared<sweep>();
+    double first = *from * scale, last = *to * scale, increment = *step * scale;
+    int index = field_index(which);
+    drawn_unit_ = calculator_.unit();
+    status_->setText(QStringLiteral("Running %1 calculations...").arg(count));
+    set_running(true);
+    bool started = calculator_.run_study(
+        QStringLiteral("Sweep"), int(count),
+        [=](const study_watch &watch) {
+            *outcome = study_sweep(texts, index, first, last, increment, variant, watch);
+        },
+        [this, outcome, count] {
+            result_ = std::move(*outcome);
+            long failed = 0;
+            for (const study_point &p : result_->points)
+                failed += !p.ok;
+            QString summary = result_->cancelled
+                                  ? QStringLiteral("Cancelled after %1 of %2 points")
+                                        .arg(result_->points.size())
+                                        .arg(count)
+                                  : QStringLiteral("%1 points").arg(result_->points.size());
+            if (failed) summary += QStringLiteral(", %1 failed").arg(failed);
+            status_->setText(summary);
+            set_running(false);
+            draw();
+        });
+    if (!started) set_running(false);
+}
+
+void sweep_window::draw() {
+    QChart *chart = view_->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis *axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+    failures_->clear();
+    if (!result_) return;
+    input_field which = input_field(result_->field);
+    bool length = field_is_length(which);
+    double scale = length ? length_unit_mm(drawn_unit_) : 1.0;
+    plot_series series = sweep_series(*result_);
+    std::vector<double> x;
+    for (double v : series.x)
+        x.push_back(v / scale);
+    QString unit = QString::fromWCharArray(length_unit_label(drawn_unit_));
+    QString name = QString::fromUtf8(field_names[result_->field]);
+
+    auto *x_axis = new QValueAxis(chart);
+    x_axis->setTitleText(length ? QStringLiteral("%1 (%2)").arg(name, unit) : name);
+    auto *z0_axis = new QValueAxis(chart);
+    z0_axis->setTitleText(QStringLiteral("Z0 (Ohm)"));
+    auto *eps_axis = new QValueAxis(chart);
+    eps_axis->setTitleText(QStringLiteral("Effective permittivity"));
+    chart->addAxis(x_axis, Qt::AlignBottom);
+    chart->addAxis(z0_axis, Qt::AlignLeft);
+    chart->addAxis(eps_axis, Qt::AlignRight);
+    fit_axis(x_axis, x);
+    fit_axis(z0_axis, series.z0);
+    fit_axis(eps_axis, series.eps_eff);
+    add_quantity(chart, x_axis, z0_axis, QStringLiteral("Z0"), QColor(0, 70, 200), x, series.z0);
+    add_quantity(chart, x_axis, eps_axis, QStringLiteral("Effective permittivity"),
+                 QColor(200, 30, 30), x, series.eps_eff);
+    for (const study_point &p : result_->points) {
+        if (p.ok) continue;
+        failures_->addItem(QStringLiteral("%1 = %2%3: %4")
+                               .arg(name, QString::fromStdWString(p.value),
+                                    length ? QStringLiteral(" mm") : QString(),
+                                    QString::fromStdWString(study_failure_reason(p))));
+    }
+}
+
+bool sweep_window::export_table(const QString &path, QString &error) const {
+    if (!result_) return false;
+    QSaveFile file(path);
+    std::string table = sweep_csv(*result_);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(table.data(), qint64(table.size())) != qint64(table.size()) || !file.commit()) {
+        error = QStringLiteral("%1: %2").arg(path, file.errorString());
+        return false;
+    }
+    return true;
+}
+
+bool sweep_window::export_chart(const QString &path, QString &error) {
+    if (!result_) return false;
+    if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        if (view_->grab().save(path, "PNG")) return true;
+        error = QStringLiteral("%1: could not write the image").arg(path);
+        return false;
+    }
+    // The vector chart is the command line's, in the calculation's millimetres.
+    std::FILE *file = std::fopen(path.toLocal8Bit().constData(), "w");
+    if (!file) {
+        error = QStringLiteral("%1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
+        return false;
+    }
+    bool written = write_svg_plot(file, sweep_series(*result_));
+    if (std::fclose(file) != 0 || !written) {
+        error = QStringLiteral("%1: could not write the chart").arg(path);
+        return false;
+    }
+    return true;
+}
+
+void sweep_window::choose_export(bool chart) {
+    QString path = chart ? QFileDialog::getSaveFileName(
+                               this, QStringLiteral("Export Chart"), QStringLiteral("sweep.svg"),
+                               QStringLiteral("SVG image (*.svg);;PNG image (*.png)"))
+                         : QFileDialog::getSaveFileName(this, QStringLiteral("Export Table"),
+                                                        QStringLiteral("sweep.csv"),
+                                                        QStringLiteral("CSV table (*.csv)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!(chart ? export_chart(path, error) : export_table(path, error)))
+        QMessageBox::warning(this, QStringLiteral("Export"), error);
+}
+
+// Closing the window during a sweep cancels it; the window itself lives on with its
+// owner, so the sweep's end still finds it.
+void sweep_window::closeEvent(QCloseEvent *event) {
+    if (running_) calculator_.cancel_study();
+    event->accept();
+}
