@@ -6,6 +6,7 @@
 #include "accurate_options.h"
 #include "app_window.h"
 #include "geometry_picture.h"
+#include "laminates.h"
 #include "main_window.h"
 #include "sweep_window.h"
 #include "synthesis_dialog.h"
@@ -171,6 +172,11 @@ class app_test : public QObject {
         QTest::keyClick(p->lineEdit(), Qt::Key_C, Qt::AltModifier);
         QTest::keyClick(p->lineEdit(), Qt::Key_C, Qt::AltModifier | Qt::ShiftModifier);
         QCOMPARE(p->currentText(), QString("2.0"));
+        // No study starts beside the calculation.
+        app->sweeper()->run_button()->click();
+        QCOMPARE(app->sweeper()->status()->text(),
+                 QString("Wait for the running calculation to end"));
+        QVERIFY(!app->action("calc_converge")->isEnabled());
         wait_until_idle();
     }
 
@@ -435,6 +441,27 @@ class app_test : public QObject {
         QCOMPARE(calc().field_text(input_field::h), QString("1.6"));
         QVERIFY(app->isWindowModified());
 
+        // The editor keeps the rows that make sense, and the list outlives the window.
+        laminate_editor editor(laminates_load(), app.get());
+        QTableWidget *table = editor.table();
+        QCOMPARE(table->rowCount(), int(laminates_builtin().size()));
+        table->setRowCount(3);
+        const char *rows[3][3] = {
+            {"Own board", "3.0", "0.5"}, {"No permittivity", "x", "1"}, {"Vacuum gap", "1", "0"}};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                table->setItem(r, c, new QTableWidgetItem(rows[r][c]));
+        std::vector<laminate> kept = editor.list();
+        QCOMPARE(kept.size(), std::size_t(1));
+        QCOMPARE(kept[0].name, QString("Own board"));
+        laminates_save(kept);
+        QCOMPARE(laminates_load().size(), std::size_t(1));
+        emit menu->aboutToShow();
+        menu->actions().first()->trigger();
+        QCOMPARE(calc().field_text(input_field::h), QString("0.5"));
+        laminates_save({});
+        QCOMPARE(laminates_load().size(), laminates_builtin().size());
+
         QString json = dir.filePath("run.json"), csv = dir.filePath("run.csv"), error;
         QVERIFY(!app->export_results(json, error));
         QCOMPARE(error, QString("No calculation has finished yet"));
@@ -444,7 +471,7 @@ class app_test : public QObject {
         QVERIFY(app->export_results(json, error));
         QString record = file_text(json);
         QVERIFY(record.contains("\"variant\": \"specified\""));
-        QVERIFY(record.contains("\"epsilon_r\": 4.4"));
+        QVERIFY(record.contains("\"epsilon_r\": 3"));
         QVERIFY(record.contains(QString("\"") + list_lines(calc()).last() + "\""));
         QVERIFY(app->export_results(csv, error));
         QVERIFY(file_text(csv).count('\n') > 100);

@@ -160,6 +160,11 @@ void sweep_window::set_running(bool running) {
 }
 
 void sweep_window::run() {
+    // One job at a time: validation itself shares the running job's text buffer.
+    if (calculator_.busy()) {
+        status_->setText(QStringLiteral("Wait for the running calculation to end"));
+        return;
+    }
     input_field which = input_field(field_->currentIndex());
     std::optional<double> from = number(from_), to = number(to_), step = number(step_);
     if (!from || !to || !step) {

@@ -59,6 +59,11 @@ void synthesis_dialog::set_running(bool running) {
 }
 
 void synthesis_dialog::run() {
+    // One job at a time: validation itself shares the running job's text buffer.
+    if (calculator_.busy()) {
+        result_->setText(QStringLiteral("Wait for the running calculation to end"));
+        return;
+    }
     std::wstring target_text = target_->text().trimmed().toStdWString();
     double target = 0;
     if (target_text.empty() || parse_number(target_text.data(), &target) != parse_ok ||
