@@ -77,7 +77,7 @@ bool read_bytes(const std::string &path, std::string &text, std::string &error) 
     return !failed;
 }
 
-// The document's values into d; false with what is wrong (without the file name).
+// The JSON values into d; false with what is wrong (without the file name).
 bool parse_document(const nlohmann::json &doc, design &d, std::string &error) {
     using nlohmann::json;
     if (!doc.is_object() || !doc.contains("format") || doc["format"] != "orvanta-design") {

@@ -9,7 +9,7 @@
 
 #include <string>
 
-// The document's format version; a reader refuses a later one rather than misread it.
+// The file format's version; a reader refuses a later one rather than misread it.
 constexpr int design_format_version = 1;
 
 struct design {
@@ -47,6 +47,6 @@ bool design_read(const std::string &path, design &out, std::string &error);
 // reason; the temporary is removed and the target is untouched.
 bool design_write(const std::string &path, const design &d, std::string &error);
 
-// The document design_write writes. The tolerance is stored as a percentage; one that
+// The JSON text design_write writes. The tolerance is stored as a percentage; one that
 // came from a percentage (percent / 100) reads back as the same double. Cannot fail.
 std::string design_json(const design &d);
