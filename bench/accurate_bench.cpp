@@ -2,13 +2,13 @@
 // (one solve, the convergence studies, the synthesis of a narrow strip), each the best
 // of a few repetitions in this process, and the peak memory of one solve against the
 // 8 N^2 bytes of its system matrix.
-#include "accurate_job.h"
-#include "accurate_solver.h"
-#include "alloc.h"
-#include "cli_run.h"
-#include "cross_section.h"
-#include "panels.h"
-#include "params.h"
+#include "cli/cli_run.h"
+#include "core/base/alloc.h"
+#include "core/base/params.h"
+#include "core/graded/accurate_job.h"
+#include "core/graded/accurate_solver.h"
+#include "core/graded/cross_section.h"
+#include "core/graded/panels.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,5 +1,5 @@
 // dgetrf + dgetri through the LAPACKE row-major interface.
-#include "lapack_inverse.h"
+#include "bench/lapack_inverse.h"
 
 #include <lapacke.h>
 

@@ -3,7 +3,7 @@
 // benchmark's yardstick for the speed of md_inverse_direct, not an oracle of its bits.
 #pragma once
 
-#include "matrix.h"
+#include "core/dense/matrix.h"
 
 // Inverts m in place; false when the working memory cannot be had or the matrix is
 // singular.

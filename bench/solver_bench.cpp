@@ -3,19 +3,19 @@
 // solve (single thread, reference loops), and their ratio. Then the inversion of P alone
 // against the column-sweep inversion it replaced and against LU inversion by OpenBLAS,
 // and how many row sums the pivot search computed on the matrices of real lines.
-#include "alloc.h"
-#include "assembly.h"
-#include "inverse_statistics.h"
-#include "lapack_inverse.h"
-#include "mesh.h"
-#include "messages.h"
-#include "number_syntax.h"
-#include "oracle/column_sweep_inverse.h"
-#include "oracle/literal_solver.h"
-#include "params.h"
-#include "progress.h"
-#include "solver.h"
-#include "worker_pool.h"
+#include "bench/lapack_inverse.h"
+#include "core/base/alloc.h"
+#include "core/base/messages.h"
+#include "core/base/params.h"
+#include "core/base/progress.h"
+#include "core/base/worker_pool.h"
+#include "core/dense/matrix_inverse.h"
+#include "core/uniform/assembly.h"
+#include "core/uniform/mesh.h"
+#include "core/uniform/solver.h"
+#include "input/number_syntax.h"
+#include "tests/exact/oracle/column_sweep_inverse.h"
+#include "tests/exact/oracle/literal_solver.h"
 
 #include <chrono>
 #include <cstdio>

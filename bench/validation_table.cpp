@@ -2,7 +2,7 @@
 // for each case the converged boundary-element answer (tolerance 0.001%) and the fine
 // finite-volume answer, each with its stated error, their relative differences and
 // times.
-#include "validation/validation_cases.h"
+#include "tests/physics/validation/validation_cases.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,11 +1,11 @@
 // Option parsing for orvanta-cli: "--name value" or "--name=value"; the last one of a
 // repeated option counts.
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
-#include "../input/design_file.h"
-#include "../input/number_syntax.h"
-#include "../input/utf8.h"
-#include "study.h"
+#include "input/design_file.h"
+#include "input/number_syntax.h"
+#include "input/utf8.h"
+#include "studies/study.h"
 
 #include <algorithm>
 #include <cmath>

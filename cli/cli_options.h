@@ -2,8 +2,8 @@
 // into the dialog, and the output choices.
 #pragma once
 
-#include "../core/solver_variant.h"
-#include "../input/read_inputs.h"
+#include "core/job/solver_variant.h"
+#include "input/read_inputs.h"
 
 #include <string>
 #include <string_view>

@@ -1,18 +1,18 @@
 // orvanta-cli: binds the sinks to its line output, feeds the option texts through the
 // dialog's validation and runs the calculation job on the calling thread.
-#include "cli_run.h"
+#include "cli/cli_run.h"
 
-#include "../core/calc_job.h"
-#include "../core/messages.h"
-#include "../input/design_file.h"
-#include "../input/read_inputs.h"
-#include "../input/utf8.h"
-#include "cli_format.h"
-#include "cli_options.h"
-#include "cli_study.h"
-#include "run_record.h"
-#include "terminal_progress.h"
-#include "text_dialog.h"
+#include "cli/cli_options.h"
+#include "cli/cli_study.h"
+#include "cli/terminal_progress.h"
+#include "core/base/messages.h"
+#include "core/job/calc_job.h"
+#include "input/design_file.h"
+#include "input/read_inputs.h"
+#include "input/utf8.h"
+#include "studies/headless_dialog.h"
+#include "studies/run_record.h"
+#include "studies/text_format.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,16 +1,16 @@
 // Result lines and records of the studies.
-#include "cli_study.h"
-#include "../core/messages.h"
+#include "cli/cli_study.h"
+#include "core/base/messages.h"
 
-#include "../core/c_locale.h"
-#include "../input/number_syntax.h"
-#include "../input/read_inputs.h"
-#include "../input/utf8.h"
-#include "cli_format.h"
-#include "cli_run.h"
-#include "study.h"
-#include "study_report.h"
-#include "svg_plot.h"
+#include "cli/cli_run.h"
+#include "core/base/c_locale.h"
+#include "input/number_syntax.h"
+#include "input/read_inputs.h"
+#include "input/utf8.h"
+#include "studies/study.h"
+#include "studies/study_report.h"
+#include "studies/svg_plot.h"
+#include "studies/text_format.h"
 
 #include <cerrno>
 #include <cmath>

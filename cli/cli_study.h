@@ -2,7 +2,7 @@
 // lines, JSON record, CSV table and chart.
 #pragma once
 
-#include "cli_options.h"
+#include "cli/cli_options.h"
 
 #include <cstdio>
 

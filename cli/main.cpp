@@ -1,5 +1,5 @@
 // Entry point of orvanta-cli.
-#include "cli_run.h"
+#include "cli/cli_run.h"
 
 int main(int argc, char **argv) {
     return cli_run(argc, argv, stdout, stderr);

@@ -1,5 +1,5 @@
 // The terminal progress line.
-#include "terminal_progress.h"
+#include "cli/terminal_progress.h"
 
 #include <unistd.h>
 

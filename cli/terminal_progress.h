@@ -3,7 +3,7 @@
 // calculation has taken more than a second.
 #pragma once
 
-#include "../core/progress.h"
+#include "core/base/progress.h"
 
 #include <chrono>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Reading, validating and writing design files.
-#include "design_file.h"
+#include "input/design_file.h"
 
-#include "../core/messages.h"
-#include "utf8.h"
+#include "core/base/messages.h"
+#include "input/utf8.h"
 
 #include <nlohmann/json.hpp>
 

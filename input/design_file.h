@@ -3,9 +3,9 @@
 // typed in, the solver variant and the convergence tolerance.
 #pragma once
 
-#include "../core/solver_variant.h"
-#include "length_units.h"
-#include "read_inputs.h"
+#include "core/job/solver_variant.h"
+#include "input/length_units.h"
+#include "input/read_inputs.h"
 
 #include <string>
 

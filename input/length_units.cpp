@@ -1,8 +1,8 @@
 // Conversion of field texts between millimetres, mils and micrometres.
-#include "length_units.h"
+#include "input/length_units.h"
 
-#include "../core/c_locale.h"
-#include "number_syntax.h"
+#include "core/base/c_locale.h"
+#include "input/number_syntax.h"
 
 #include <cmath>
 #include <cstdio>

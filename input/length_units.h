@@ -3,7 +3,7 @@
 // always reads millimetre texts, and a text in millimetres is never rewritten.
 #pragma once
 
-#include "read_inputs.h"
+#include "input/read_inputs.h"
 
 #include <string>
 #include <string_view>

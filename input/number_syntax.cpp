@@ -1,5 +1,5 @@
 // Number parsing for the input fields.
-#include "number_syntax.h"
+#include "input/number_syntax.h"
 
 #include <cstdint>
 #include <cwchar>

@@ -1,9 +1,9 @@
 // The validation of one press of Calculate.
-#include "read_inputs.h"
-#include "../core/messages.h"
+#include "input/read_inputs.h"
+#include "core/base/messages.h"
 
-#include "../core/c_locale.h"
-#include "number_syntax.h"
+#include "core/base/c_locale.h"
+#include "input/number_syntax.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 // to metres and checked. The first refused field ends the validation with its lines.
 #pragma once
 
-#include "../core/params.h"
+#include "core/base/params.h"
 
 #include <cstddef>
 #include <cstdio>

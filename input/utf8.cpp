@@ -1,6 +1,6 @@
 // A strict UTF-8 decoder (no overlong forms, no surrogates, nothing above U+10FFFF) and
 // its encoder.
-#include "../input/utf8.h"
+#include "input/utf8.h"
 
 namespace {
 

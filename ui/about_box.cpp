@@ -1,7 +1,7 @@
 // The About box.
-#include "about_box.h"
+#include "ui/about_box.h"
 
-#include "qt_layer.h"
+#include "ui/qt_layer.h"
 
 #include <QIcon>
 #include <QKeyEvent>

@@ -1,9 +1,9 @@
 // The accurate options dialog.
-#include "accurate_options.h"
+#include "ui/accurate_options.h"
 
-#include "../core/messages.h"
-#include "../input/number_syntax.h"
-#include "../input/read_inputs.h"
+#include "core/base/messages.h"
+#include "input/number_syntax.h"
+#include "input/read_inputs.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

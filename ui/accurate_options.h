@@ -3,7 +3,7 @@
 // percent. The same dialog starts the convergence study, with its button saying so.
 #pragma once
 
-#include "../input/length_units.h"
+#include "input/length_units.h"
 
 #include <QDialog>
 #include <QLabel>

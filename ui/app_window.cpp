@@ -1,13 +1,13 @@
 // The menu bar, the design document and the studies' windows around the calculator.
-#include "app_window.h"
+#include "ui/app_window.h"
 
-#include "../cli/run_record.h"
-#include "../cli/study_report.h"
-#include "../input/number_syntax.h"
-#include "accurate_options.h"
-#include "laminates.h"
-#include "sweep_window.h"
-#include "synthesis_dialog.h"
+#include "input/number_syntax.h"
+#include "studies/run_record.h"
+#include "studies/study_report.h"
+#include "ui/accurate_options.h"
+#include "ui/laminates.h"
+#include "ui/sweep_window.h"
+#include "ui/synthesis_dialog.h"
 
 #include <QActionGroup>
 #include <QApplication>

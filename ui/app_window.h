@@ -6,8 +6,8 @@
 // unsaved changes asks first.
 #pragma once
 
-#include "../input/design_file.h"
-#include "main_window.h"
+#include "input/design_file.h"
+#include "ui/main_window.h"
 
 #include <QMainWindow>
 #include <QMenu>

@@ -1,8 +1,8 @@
 // Start-up and shut-down of the desktop program.
-#include "desktop_app.h"
+#include "ui/desktop_app.h"
 
-#include "../core/progress.h"
-#include "app_window.h"
+#include "core/base/progress.h"
+#include "ui/app_window.h"
 
 #include <QMessageBox>
 #include <QPixmap>

@@ -1,8 +1,8 @@
 // Painting of the geometry picture.
-#include "geometry_picture.h"
+#include "ui/geometry_picture.h"
 
-#include "../input/number_syntax.h"
-#include "drawing_placement.h"
+#include "input/number_syntax.h"
+#include "ui/painting/drawing_placement.h"
 
 #include <QPainter>
 

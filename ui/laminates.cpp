@@ -1,7 +1,7 @@
 // The laminate list and its editor.
-#include "laminates.h"
+#include "ui/laminates.h"
 
-#include "../input/number_syntax.h"
+#include "input/number_syntax.h"
 
 #include <QDialogButtonBox>
 #include <QHeaderView>

@@ -1,5 +1,5 @@
 // Entry point of orvanta, the desktop calculator: `orvanta [FILE]` opens a design file.
-#include "desktop_app.h"
+#include "ui/desktop_app.h"
 
 #include <QCommandLineParser>
 

@@ -1,17 +1,17 @@
 // The main window of template 101: its controls at their dialog-unit rectangles in tab
 // order, the start values, and the launch of a calculation.
-#include "main_window.h"
+#include "ui/main_window.h"
 
-#include "../input/number_syntax.h"
-#include "../input/read_inputs.h"
-#include "about_box.h"
-#include "geometry_picture.h"
-#include "qt_input_source.h"
-#include "tab_stop_delegate.h"
-#include "worker_host.h"
+#include "input/number_syntax.h"
+#include "input/read_inputs.h"
+#include "ui/about_box.h"
+#include "ui/geometry_picture.h"
+#include "ui/qt_input_source.h"
+#include "ui/tab_stop_delegate.h"
+#include "ui/worker_host.h"
 
-#include "../core/progress.h"
-#include "qt_layer.h"
+#include "core/base/progress.h"
+#include "ui/qt_layer.h"
 
 #include <QApplication>
 #include <QCloseEvent>

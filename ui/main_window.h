@@ -5,14 +5,14 @@
 // template has no control for: the strip thickness and the unit lengths are shown in.
 #pragma once
 
-#include "../cli/study.h"
-#include "../core/calc_job.h"
-#include "../core/messages.h"
-#include "../core/params.h"
-#include "../core/progress.h"
-#include "../input/length_units.h"
-#include "../input/read_inputs.h"
-#include "qt_layer.h"
+#include "core/base/messages.h"
+#include "core/base/params.h"
+#include "core/base/progress.h"
+#include "core/job/calc_job.h"
+#include "input/length_units.h"
+#include "input/read_inputs.h"
+#include "studies/study.h"
+#include "ui/qt_layer.h"
 
 #include <QAction>
 #include <QCheckBox>

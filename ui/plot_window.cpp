@@ -1,8 +1,8 @@
 // The plot window of template 105.
-#include "plot_window.h"
+#include "ui/plot_window.h"
 
-#include "charge_chart.h"
-#include "qt_layer.h"
+#include "ui/painting/charge_chart.h"
+#include "ui/qt_layer.h"
 
 #include <QKeyEvent>
 #include <QPainter>

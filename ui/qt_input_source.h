@@ -2,8 +2,8 @@
 // list. The last field fetched is the one a refusal is about.
 #pragma once
 
-#include "../input/read_inputs.h"
-#include "main_window.h"
+#include "input/read_inputs.h"
+#include "ui/main_window.h"
 
 class qt_input_source final : public input_source {
   public:

@@ -1,5 +1,5 @@
 // Qt means for the calculator's window operations.
-#include "qt_layer.h"
+#include "ui/qt_layer.h"
 
 #include <QApplication>
 #include <QFontMetrics>

@@ -3,8 +3,8 @@
 // user-interface thread have a file of their own (ui_requests.h).
 #pragma once
 
-#include "dialog_units.h"
-#include "worker_requests.h"
+#include "ui/painting/dialog_units.h"
+#include "ui/ui_requests.h"
 
 #include <QFont>
 #include <QWidget>

@@ -1,9 +1,9 @@
 // The sweep window.
-#include "sweep_window.h"
+#include "ui/sweep_window.h"
 
-#include "../cli/study_report.h"
-#include "../cli/svg_plot.h"
-#include "../input/number_syntax.h"
+#include "input/number_syntax.h"
+#include "studies/study_report.h"
+#include "studies/svg_plot.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>

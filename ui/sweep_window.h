@@ -6,8 +6,8 @@
 // the millimetres the calculation used.
 #pragma once
 
-#include "../cli/study.h"
-#include "main_window.h"
+#include "studies/study.h"
+#include "ui/main_window.h"
 
 #include <QChartView>
 #include <QComboBox>

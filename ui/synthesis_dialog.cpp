@@ -1,8 +1,8 @@
 // The synthesis dialog.
-#include "synthesis_dialog.h"
+#include "ui/synthesis_dialog.h"
 
-#include "../cli/study_report.h"
-#include "../input/number_syntax.h"
+#include "input/number_syntax.h"
+#include "studies/study_report.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

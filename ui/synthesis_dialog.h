@@ -3,7 +3,7 @@
 // be written into its field; a target out of reach shows the range searched.
 #pragma once
 
-#include "main_window.h"
+#include "ui/main_window.h"
 
 #include <QComboBox>
 #include <QDialog>

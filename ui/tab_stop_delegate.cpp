@@ -1,6 +1,6 @@
 // The result list's item painter: the style draws the row (selection, focus), the text
 // is drawn over it with the template's tab stops.
-#include "tab_stop_delegate.h"
+#include "ui/tab_stop_delegate.h"
 
 #include <QApplication>
 #include <QPainter>

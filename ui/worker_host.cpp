@@ -1,9 +1,9 @@
 // Worker requests to the user-interface thread.
-#include "worker_host.h"
+#include "ui/worker_host.h"
 
-#include "../cli/cli_format.h"
-#include "plot_window.h"
-#include "qt_layer.h"
+#include "studies/text_format.h"
+#include "ui/plot_window.h"
+#include "ui/qt_layer.h"
 
 #include <cstdio>
 #include <cstdlib>

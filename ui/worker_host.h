@@ -4,8 +4,8 @@
 // the window for Copy and Export.
 #pragma once
 
-#include "../core/calc_job.h"
-#include "main_window.h"
+#include "core/job/calc_job.h"
+#include "ui/main_window.h"
 
 class worker_host final : public calc_host {
   public:

@@ -5,12 +5,12 @@
 // arguments. A memory ceiling keeps every mesh small enough for a case to take
 // milliseconds; larger problems take the not-enough-memory path, which is also a path
 // worth exercising.
-#include "../../cli/text_dialog.h"
-#include "../../core/alloc.h"
-#include "../../core/calc_job.h"
-#include "../../core/messages.h"
-#include "../../input/read_inputs.h"
-#include "../../input/utf8.h"
+#include "core/base/alloc.h"
+#include "core/base/messages.h"
+#include "core/job/calc_job.h"
+#include "input/read_inputs.h"
+#include "input/utf8.h"
+#include "studies/headless_dialog.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -4,9 +4,9 @@
 // the permittivity rule, and for finite input cells that follow each other without gaps
 // within a segment. Writes beyond the cell array are caught by AddressSanitizer, since
 // the array is allocated at exactly its capacity. A memory ceiling bounds the capacity.
-#include "../../core/alloc.h"
-#include "../../core/mesh.h"
-#include "../../core/messages.h"
+#include "core/base/alloc.h"
+#include "core/base/messages.h"
+#include "core/uniform/mesh.h"
 
 #include <cmath>
 #include <cstdint>

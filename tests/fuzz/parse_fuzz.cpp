@@ -4,7 +4,7 @@
 // evaluates M x 10^(E - F) by its own repeated squaring; the parser must agree on
 // acceptance, on the trimmed text and on the value to the last bit. The first twelve
 // bytes also give an (x, n) pair for ipow against the same squaring.
-#include "../../input/number_syntax.h"
+#include "input/number_syntax.h"
 
 #include <cstdint>
 #include <cstdio>

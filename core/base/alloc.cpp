@@ -1,0 +1,115 @@
+// Core heap blocks with the physical-memory check and the test switch for failures.
+#include "core/base/alloc.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <malloc.h>
+#include <sys/mman.h>
+
+namespace {
+
+std::atomic<long> fail_at{0};
+std::atomic<long> calls{0};
+std::atomic<long> live{0};
+std::atomic<std::size_t> bytes_in_use{0};
+std::atomic<std::size_t> bytes_peak{0};
+std::atomic<std::size_t> ceiling{0};
+
+// Small requests cannot exhaust the machine; reading /proc/meminfo is kept for the few
+// blocks whose size grows with the mesh.
+constexpr std::size_t check_threshold = std::size_t{64} << 20;
+
+// MemAvailable in bytes, or 0 when it cannot be read.
+unsigned long long available_bytes() {
+    std::FILE *file = std::fopen("/proc/meminfo", "r");
+    if (!file) return 0;
+    char line[256];
+    unsigned long long kib = 0;
+    while (std::fgets(line, sizeof line, file)) {
+        if (std::sscanf(line, "MemAvailable: %llu kB", &kib) == 1) break;
+    }
+    std::fclose(file);
+    return kib * 1024ull;
+}
+
+} // namespace
+
+std::size_t core_memory_available() {
+    std::size_t limit = ceiling.load();
+    return limit > 0 ? limit : std::size_t(available_bytes());
+}
+
+bool core_memory_fits(std::size_t bytes) {
+    std::size_t limit = ceiling.load();
+    if (limit > 0) return bytes <= limit;
+    if (bytes < check_threshold) return true;
+    unsigned long long available = available_bytes();
+    return available == 0 || bytes <= available;
+}
+
+namespace {
+
+// Blocks at least this large are aligned to and advised for transparent huge pages.
+constexpr std::size_t huge_page = std::size_t{2} << 20;
+
+void *allocate(std::size_t bytes) {
+    if (bytes < huge_page) return std::malloc(bytes == 0 ? 1 : bytes);
+    void *block = nullptr;
+    if (posix_memalign(&block, huge_page, bytes) != 0) return nullptr;
+    madvise(block, bytes, MADV_HUGEPAGE);
+    return block;
+}
+
+} // namespace
+
+void *core_alloc(std::size_t bytes) {
+    long call = ++calls;
+    long failing = fail_at.load();
+    if (failing > 0 && call == failing) return nullptr;
+    if (!core_memory_fits(bytes)) return nullptr;
+    void *block = allocate(bytes);
+    if (!block) return nullptr;
+    ++live;
+    std::size_t in_use = bytes_in_use += malloc_usable_size(block);
+    std::size_t peak = bytes_peak.load();
+    while (in_use > peak && !bytes_peak.compare_exchange_weak(peak, in_use)) {
+    }
+    return block;
+}
+
+void core_release(void *block) {
+    if (!block) return;
+    --live;
+    bytes_in_use -= malloc_usable_size(block);
+    std::free(block);
+}
+
+std::size_t core_memory_ceiling_set() {
+    return ceiling.load();
+}
+
+void core_memory_ceiling(std::size_t bytes) {
+    ceiling = bytes;
+}
+
+void core_alloc_fail_at(long k) {
+    fail_at = k;
+    calls = 0;
+}
+
+long core_alloc_calls() {
+    return calls;
+}
+
+long core_alloc_live() {
+    return live;
+}
+
+std::size_t core_alloc_peak_bytes() {
+    return bytes_peak;
+}
+
+void core_alloc_reset_peak() {
+    bytes_peak = bytes_in_use.load();
+}

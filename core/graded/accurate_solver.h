@@ -1,0 +1,32 @@
+// The accurate line solve over a panel set: the vacuum problem (the conductors alone in
+// air) and the slab problem, each factorised once; C0, C and Z0 = 1 / (c sqrt(C0 C)) with
+// the exact constants. Two electrodes are driven with the voltages that leave them no net
+// free charge (one transposed solve finds them, one plain solve the charges); a single
+// electrode over the ground plane is driven at 1 V against it.
+#pragma once
+
+#include "core/graded/panels.h"
+
+#include <cstddef>
+#include <vector>
+
+// eps0 of CODATA 2018 and the defined speed of light.
+constexpr double accurate_epsilon0 = 8.8541878128e-12;
+constexpr double accurate_light_speed = 299792458.0;
+
+struct accurate_solution {
+    double c0; // farads per metre of the line as described (a microstrip with its plane)
+    double c;
+    double z0; // ohms
+    // The slab problem's charge densities per panel (coulombs per square metre per volt
+    // between the electrodes), in panel order.
+    std::vector<double> free_charge;
+    std::vector<double> total_charge;
+};
+
+// The largest working set of one solve of this set, in bytes.
+std::size_t accurate_solve_bytes(std::int32_t panel_count);
+
+// Solves the set. Returns Z0, or -1.0 after reporting the failure through the sinks
+// ("Calculation failed" last); the solution is then not written.
+double accurate_solve(const panel_set *set, accurate_solution *solution);

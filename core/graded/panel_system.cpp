@@ -1,0 +1,96 @@
+// The panel system, filled one column (one source panel) per task on every core.
+#include "core/graded/panel_system.h"
+
+#include "core/base/progress.h"
+#include "core/base/worker_pool.h"
+#include "core/graded/panel_integrals.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+constexpr double two_pi = 6.283185307179586;
+
+// A source panel with its images: its mirror in x = 0 with the same charge, and the
+// ground plane's images (y -> -y) of both with the opposite charge.
+struct source_images {
+    panel_frame frames[4];
+    double signs[4];
+    int count;
+
+    source_images(const panel_set &set, const panel_t &source) : frames{}, signs{}, count(0) {
+        xs_point a = source.a, b = source.b;
+        add(a, b, 1);
+        if (set.mirror_x) add({-b.x, b.y}, {-a.x, a.y}, 1);
+        if (set.ground_plane) {
+            add({a.x, -a.y}, {b.x, -b.y}, -1);
+            if (set.mirror_x) add({-b.x, -b.y}, {-a.x, -a.y}, -1);
+        }
+    }
+
+    void add(xs_point a, xs_point b, double sign) {
+        frames[count] = panel_frame_of(a, b);
+        signs[count++] = sign;
+    }
+
+    // Potential and gradient integrals of the panel and its images at point p.
+    panel_influence at(xs_point p) const {
+        panel_influence sum = panel_integrals_at(frames[0], p);
+        for (int k = 1; k < count; ++k) {
+            panel_influence e = panel_integrals_at(frames[k], p);
+            sum.potential += signs[k] * e.potential;
+            sum.gradient_x += signs[k] * e.gradient_x;
+            sum.gradient_y += signs[k] * e.gradient_y;
+        }
+        return sum;
+    }
+};
+
+} // namespace
+
+void panel_system_fill(const panel_set *set, bool vacuum, double *a, double *f) {
+    std::int32_t n = vacuum ? set->conductor_count : std::int32_t(set->panels.size());
+    const std::vector<panel_t> &panels = set->panels;
+    auto fill_column = [&](std::int32_t j) {
+        double *column = a + std::size_t(j) * std::size_t(n);
+        source_images source(*set, panels[std::size_t(j)]);
+        for (int k = 0; k < set->electrode_count; ++k)
+            f[std::size_t(k) * n + j] = 0;
+        for (std::int32_t i = 0; i < n; ++i) {
+            const panel_t &row = panels[std::size_t(i)];
+            panel_influence e = source.at(row.centre);
+            double field = (row.normal.x * e.gradient_x + row.normal.y * e.gradient_y) / two_pi;
+            double eps_f = vacuum ? 1.0 : row.eps_front, eps_b = vacuum ? 1.0 : row.eps_back;
+            if (row.kind == panel_kind::interface) {
+                column[i] = field;
+                if (i == j) column[i] += (eps_f + eps_b) / (2 * (eps_f - eps_b));
+                continue;
+            }
+            column[i] = -e.potential / two_pi;
+            double &free = f[std::size_t(row.electrode) * n + j];
+            if (row.kind == panel_kind::sheet) {
+                free += row.length * ((eps_f - eps_b) * field + (i == j ? (eps_f + eps_b) / 2 : 0));
+            } else if (i == j) {
+                free += row.length * eps_f;
+            }
+        }
+    };
+    long long work = 40LL * n * n;
+    run_workers(worker_count(work), [&](int index, int count, const std::function<void()> &) {
+        for (std::int32_t j = index; j < n; j += count) {
+            fill_column(j);
+            if (index == 0) progress_report(progress_phase::fill, double(j + 1) / n);
+        }
+    });
+}
+
+double panel_system_mean_field(const panel_set *set, std::int32_t i, const double *x) {
+    const panel_t &row = set->panels[std::size_t(i)];
+    double sum = 0;
+    for (std::size_t j = 0; j < set->panels.size(); ++j) {
+        panel_influence e = source_images(*set, set->panels[j]).at(row.centre);
+        sum += x[j] * (row.normal.x * e.gradient_x + row.normal.y * e.gradient_y) / two_pi;
+    }
+    return sum;
+}

@@ -1,0 +1,63 @@
+// The boundary of a cross-section cut into straight panels of uniform charge density.
+// Each polygon edge is split where another polygon's corner lies on it; every resulting
+// boundary segment is classified by the media on its two sides (a conductor face, a
+// sheet conductor with a medium on each side, or an interface between two permittivities)
+// and cut into panels graded towards its two ends, where the charge density is singular:
+// a panel's size grows in proportion to its distance from the nearer end, starting from
+// a fraction of the end's local feature size (the shortest segment meeting there). A
+// narrow strip thus gets as many panels as a wide one, and a long bare face costs only
+// logarithmically more than a short one.
+#pragma once
+
+#include "core/graded/cross_section.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+enum class panel_kind {
+    conductor, // a conductor face; front is the medium it touches
+    sheet,     // a zero-thickness conductor; media on both sides
+    interface, // between two dielectrics of different permittivity
+};
+
+struct panel_t {
+    xs_point a, b;   // ends
+    xs_point centre; // the collocation point
+    double length;   // metres
+    xs_point normal; // unit normal, pointing into the front medium
+    panel_kind kind;
+    int electrode;    // conductors and sheets; -1 for interfaces
+    double eps_front; // relative permittivity of the medium the normal points into
+    double eps_back;  // of the medium behind (sheets and interfaces)
+};
+
+// Conductor and sheet panels come first, electrode 0 before electrode 1 and each
+// conductor's panels in the order of its boundary; then the interface panels.
+// A section that is its own mirror image in x = 0 keeps only the panels right of the
+// plane: each stands for itself and its mirror image, which carries the same charge, so
+// the system has half the unknowns and an eighth of the factorisation's cost.
+struct panel_set {
+    std::vector<panel_t> panels;
+    std::int32_t conductor_count; // panels [0, conductor_count) are conductors or sheets
+    int electrode_count;
+    bool ground_plane;
+    bool mirror_x;
+};
+
+// Cuts the cross-section's boundary into panels; density 1 is the base layout, and
+// doubling it doubles the panels of every segment (halving every panel's size). Returns
+// null after reporting through the error sink when the layout would exceed max_panels
+// panels or the geometry has no conductor panel.
+panel_set *panels_new(const cross_section *section, double density, std::int32_t max_panels);
+
+// The panel count panels_new would produce, without building the panels: 0 on the same
+// failures (reported), so that a caller can check the memory a solve needs first.
+std::int32_t panels_count(const cross_section *section, double density);
+
+void panels_free(panel_set *set);
+
+struct panels_deleter {
+    void operator()(panel_set *set) const { panels_free(set); }
+};
+using panels_ptr = std::unique_ptr<panel_set, panels_deleter>;

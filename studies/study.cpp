@@ -1,0 +1,297 @@
+// Convergence estimate and synthesis over whole runs of the calculation.
+#include "studies/study.h"
+#include "core/base/messages.h"
+
+#include "core/base/alloc.h"
+#include "core/base/c_locale.h"
+#include "core/job/calc_job.h"
+#include "input/number_syntax.h"
+#include "input/read_inputs.h"
+#include "studies/headless_dialog.h"
+#include "studies/root_finder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cwchar>
+#include <optional>
+
+namespace {
+
+// The dialog of one study point: its texts in, its lines and figures out.
+class study_host final : public text_dialog {
+  public:
+    study_host(const field_texts &fields, study_point &point)
+        : text_dialog(fields.data()), point_(point) {}
+
+    void append_line(const wchar_t *text) override { point_.lines.emplace_back(text); }
+    void finished(const calc_outcome &outcome) override {
+        point_.ok = outcome.ok;
+        point_.mesh_step = outcome.mesh_step;
+        point_.cells = outcome.cells;
+        if (outcome.ok) {
+            point_.z0 = outcome.z0;
+            point_.eps_eff = outcome.capacitances[1] / outcome.capacitances[0];
+        }
+    }
+
+  private:
+    study_point &point_;
+};
+
+std::optional<double> parse_text(const std::wstring &text) {
+    wchar_t buffer[message_buffer_size];
+    copy_field_text(text, buffer, message_buffer_size);
+    double value = 0;
+    if (parse_number(buffer, &value) != parse_ok) return std::nullopt;
+    return value;
+}
+
+} // namespace
+
+std::wstring study_value_text(double value) {
+    c_locale_scope numbers_in_c_locale;
+    wchar_t text[64];
+    std::swprintf(text, 64, L"%.12g", value);
+    return text;
+}
+
+study_point study_run(const field_texts &fields, solver_variant variant) {
+    static std::FILE *diagnostics = std::fopen("/dev/null", "w");
+    // A study explores values the user did not type; one of them (a thin slab makes a
+    // fine automatic step) could ask the specified variant's uniform mesh for tens of
+    // thousands of cells. Such a point fails with the memory lines, as on a small
+    // machine, instead of running for minutes: about 2000 cells at most. The accurate
+    // variant's graded panels stay few; it refuses a mesh by the memory available.
+    std::size_t ceiling = core_memory_ceiling_set();
+    if (variant == solver_variant::specified) {
+        core_memory_ceiling(ceiling > 0 ? std::min(ceiling, study_memory_ceiling)
+                                        : study_memory_ceiling);
+    }
+    study_point point;
+    study_host host(fields, point);
+    sinks_binding to_this_point(text_dialog::sink, text_dialog::sink, &host);
+    calc_params params{};
+    const wchar_t *thickness = fields.size() > std::size_t(field_index(input_field::t))
+                                   ? fields[field_index(input_field::t)].c_str()
+                                   : L"0";
+    if (read_inputs(host, &params, diagnostics ? diagnostics : stderr) == 0 &&
+        read_thickness(thickness, &params) == 0) {
+        calc_thread(&host, &params, variant);
+    }
+    if (variant == solver_variant::specified) core_memory_ceiling(ceiling);
+    return point;
+}
+
+namespace {
+
+// Richardson extrapolation of the last three solves with the order they show. Halving
+// the step leaves an error ~ C h^q, so with the differences d1, d2 of the three values
+// their ratio is 2^q and the limit lies at z2 + d2 / (ratio - 1). The stated error is
+// that correction itself (the error of the last solve, which bounds the extrapolated
+// value's by a wide margin once the ratio is steady), never less than d2 / 15 (an order
+// above 4 is taken for chance); without an orderly approach (a change of sign or a
+// growing difference) the last value stands with the larger difference as its error.
+double extrapolate(const std::vector<study_point> &points, double study_point::*figure,
+                   double &value, double &error) {
+    std::size_t n = points.size();
+    double z2 = points[n - 1].*figure;
+    if (n < 3) {
+        value = z2;
+        error = n < 2 ? INFINITY : std::fabs(z2 - points[n - 2].*figure);
+        return 0.0;
+    }
+    double d1 = points[n - 2].*figure - points[n - 3].*figure;
+    double d2 = z2 - points[n - 2].*figure;
+    if (d2 == 0) {
+        value = z2;
+        error = std::fabs(d1) / 15;
+        return 0.0;
+    }
+    if (d1 * d2 > 0 && std::fabs(d2) < std::fabs(d1)) {
+        double ratio = d1 / d2;
+        double correction = d2 / (ratio - 1);
+        value = z2 + correction;
+        error = std::max(std::fabs(correction), std::fabs(d2) / 15);
+        return std::log2(ratio);
+    }
+    value = z2;
+    error = std::max(std::fabs(d1), std::fabs(d2));
+    return 0.0;
+}
+
+} // namespace
+
+std::wstring study_failure_reason(const study_point &point) {
+    for (auto line = point.lines.rbegin(); line != point.lines.rend(); ++line) {
+        if (*line != L"Calculation failed") return *line;
+    }
+    return L"the calculation failed";
+}
+
+convergence study_converge(const field_texts &fields, double tolerance, int max_solves,
+                           const study_watch &watch) {
+    convergence result;
+    // Every solve goes through here: the watch hears of it, and a cancel ends the study.
+    auto run = [&](const field_texts &texts) -> std::optional<study_point> {
+        if (watch.cancelled()) {
+            result.cancelled = true;
+            result.stop = L"cancelled";
+            return std::nullopt;
+        }
+        study_point point = study_run(texts, solver_variant::accurate);
+        point.value = texts[field_index(input_field::mesh_step)];
+        if (watch.solved) watch.solved(point);
+        return point;
+    };
+    field_texts texts = fields;
+    std::wstring &step_text = texts[field_index(input_field::mesh_step)];
+    std::optional<double> given = parse_text(step_text);
+    double step_mm;
+    if (given && *given > 0) {
+        step_mm = *given;
+    } else {
+        // The automatic step of the geometry as the job resolves it, doubled: the first
+        // three meshes then cost little more than one at the automatic step.
+        std::optional<study_point> probe = run(texts);
+        if (!probe) return result;
+        if (!probe->ok) {
+            result.stop = study_failure_reason(*probe);
+            result.points.push_back(*probe);
+            return result;
+        }
+        step_mm = 2000 * probe->mesh_step;
+    }
+
+    std::vector<study_point> solved;
+    for (int k = 0; k < max_solves && !result.converged; ++k) {
+        step_text = study_value_text(step_mm / std::ldexp(1.0, k));
+        std::optional<study_point> solve = run(texts);
+        if (!solve) break;
+        const study_point &point = *solve;
+        result.points.push_back(point);
+        if (!point.ok) {
+            result.stop = study_failure_reason(point);
+            break;
+        }
+        solved.push_back(point);
+        result.order = extrapolate(solved, &study_point::z0, result.z0, result.z0_error);
+        extrapolate(solved, &study_point::eps_eff, result.eps_eff, result.eps_eff_error);
+        result.reached = std::max(result.z0_error / std::fabs(result.z0),
+                                  result.eps_eff_error / std::fabs(result.eps_eff));
+        result.converged = solved.size() >= 3 && result.reached <= tolerance;
+    }
+    if (!result.converged && result.stop.empty()) {
+        result.stop = L"the study's limit of " + std::to_wstring(max_solves) + L" solves";
+    }
+    result.estimated = !solved.empty();
+    return result;
+}
+
+synthesis study_synthesize(const field_texts &fields, int field, double target,
+                           solver_variant variant, const study_watch &watch) {
+    synthesis result;
+    field_texts texts = fields;
+    double start = parse_text(fields[field]).value_or(0);
+    bool offset = field == field_index(input_field::d);
+    bool permittivity = field == field_index(input_field::epsilon_r);
+    // The ladder: the field's value times powers of two (an offset from a base of its
+    // size, or 1 mm for none; a permittivity by its excess over 1).
+    double base = offset ? (start == 0 ? 1.0 : std::fabs(start)) : permittivity ? start - 1 : start;
+    auto rung = [&](int j) {
+        double scaled = base * std::ldexp(1.0, j);
+        return permittivity ? 1 + scaled : scaled;
+    };
+
+    struct sample {
+        double value;
+        study_point point;
+    };
+    std::vector<sample> samples; // in increasing value
+    auto evaluate = [&](double value) -> const sample * {
+        if (watch.cancelled()) result.cancelled = true;
+        if (result.cancelled) return nullptr;
+        texts[field] = study_value_text(value);
+        study_point point = study_run(texts, variant);
+        ++result.solves;
+        point.value = texts[field];
+        if (watch.solved) watch.solved(point);
+        if (!point.ok) return nullptr;
+        double exact = parse_text(texts[field]).value_or(value);
+        auto at = std::lower_bound(samples.begin(), samples.end(), exact,
+                                   [](const sample &s, double v) { return s.value < v; });
+        return &*samples.insert(at, sample{exact, point});
+    };
+    auto bracket = [&]() -> std::optional<std::pair<sample, sample>> {
+        for (std::size_t i = 0; i + 1 < samples.size(); ++i) {
+            double a = samples[i].point.z0 - target, b = samples[i + 1].point.z0 - target;
+            if (a * b <= 0) return std::make_pair(samples[i], samples[i + 1]);
+        }
+        return std::nullopt;
+    };
+
+    if (offset) evaluate(0);
+    evaluate(rung(0));
+    std::optional<std::pair<sample, sample>> found = bracket();
+    for (int j = 1; j <= 6 && !found; ++j) {
+        evaluate(rung(j));
+        if (!offset) evaluate(rung(-j));
+        found = bracket();
+    }
+    if (samples.empty() || result.cancelled) return result;
+    result.searched_from = samples.front().point.value;
+    result.searched_to = samples.back().point.value;
+    result.z0_from = samples.front().point.z0;
+    result.z0_to = samples.back().point.z0;
+    if (!found) return result;
+
+    // Brent's method on f(v) = Z0(v) - target over the bracket, within 0.001 ohm; each
+    // evaluation lands on the value its text gives.
+    auto z0_minus_target = [&](double value) -> std::optional<root_point> {
+        const sample *next = evaluate(value);
+        if (!next) return std::nullopt;
+        return root_point{next->value, next->point.z0 - target};
+    };
+    root_point best =
+        brent_root({found->first.value, found->first.point.z0 - target},
+                   {found->second.value, found->second.point.z0 - target}, z0_minus_target, 1e-3);
+    if (result.cancelled) return result;
+    auto at = std::find_if(samples.begin(), samples.end(),
+                           [&best](const sample &s) { return s.value == best.x; });
+    result.found = true;
+    result.best = at->point;
+    return result;
+}
+
+long study_sweep_count(double from, double to, double step) {
+    double count = (to - from) / step;
+    if (!(count >= 0) || count > 10000) return 0;
+    return long(std::floor(count + 1e-9)) + 1;
+}
+
+sweep study_sweep(const field_texts &fields, int field, double from, double to, double step,
+                  solver_variant variant, const study_watch &watch) {
+    sweep result;
+    result.field = field;
+    result.thickness = fields[field_index(input_field::t)];
+    field_texts texts = fields;
+    long count = study_sweep_count(from, to, step);
+    for (long k = 0; k < count; ++k) {
+        if (watch.cancelled()) {
+            result.cancelled = true;
+            break;
+        }
+        double value = from + double(k) * step;
+        // The typed ends carry their decimal rounding; a value that should be zero (from
+        // -0.5 in steps of 0.25) lands near 1e-16 instead, which a length field would
+        // take for a real, absurdly narrow strip.
+        if (std::fabs(value) < 1e-9 * std::fabs(step)) value = 0;
+        texts[field] = study_value_text(value);
+        study_point point = study_run(texts, variant);
+        point.value = texts[field];
+        result.x.push_back(value);
+        result.points.push_back(point);
+        if (watch.solved) watch.solved(result.points.back());
+    }
+    return result;
+}

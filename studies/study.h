@@ -1,0 +1,103 @@
+// Studies over the real calculation: a convergence estimate from refined meshes, the
+// synthesis of one field for a target Z0, and sweeps of one field. Every point is one
+// complete run of validation and the calculation job on field texts, so every value a
+// study reports can be typed back in and gives the same numbers.
+#pragma once
+
+#include "core/job/solver_variant.h"
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <vector>
+
+// One calculation of a study.
+struct study_point {
+    bool ok = false;
+    std::wstring value;              // the text of the varied field (or of the mesh step)
+    double mesh_step = 0;            // metres, as meshed
+    int cells = 0;                   // mesh cells
+    double z0 = 0;                   // ohms, as printed
+    double eps_eff = 0;              // C / C0
+    std::vector<std::wstring> lines; // the run's lines, for reporting a refusal or failure
+};
+
+// The seven field texts of the dialog, indexed by at(input_field).
+using field_texts = std::vector<std::wstring>;
+
+// The memory one study point of the specified variant may use: the solver's peak for
+// about 2000 cells.
+constexpr std::size_t study_memory_ceiling = std::size_t{80} << 20;
+
+// One run with these texts; the sinks are taken over for its duration.
+study_point study_run(const field_texts &fields, solver_variant variant);
+
+// Why a point failed: its last line that says more than that it failed.
+std::wstring study_failure_reason(const study_point &point);
+
+// What a host sees of a running study, and how it stops one. The study tells `solved` of
+// each point as soon as it has run (on the study's thread), and looks at `cancel` before
+// every solve: once it is set the study ends at once, marked cancelled, with the points
+// it had.
+struct study_watch {
+    std::function<void(const study_point &)> solved;
+    const std::atomic<bool> *cancel = nullptr;
+
+    bool cancelled() const { return cancel && cancel->load(); }
+};
+
+struct convergence {
+    std::vector<study_point> points; // coarsest first, the step halved each time
+    bool converged = false;          // the estimate's relative error is within tolerance
+    bool estimated = false;          // at least one solve succeeded: the figures below hold
+    double z0 = 0, z0_error = 0;     // extrapolated value and its error bound
+    double eps_eff = 0, eps_eff_error = 0;
+    double order = 0;   // observed order of Z0 (0 when it could not be seen)
+    double reached = 0; // the larger relative error of the two estimates
+    std::wstring stop;  // why the study stopped short of converging
+    bool cancelled = false;
+};
+
+// Solves the accurate variant on meshes of step s, s/2, s/4, ... from the fields' mesh
+// step (AUTO: twice the automatic step), each halving refining every panel set, and
+// extrapolates the last three solves (Richardson with the observed order) after each;
+// stops when both estimates' relative errors are within tolerance (at least three
+// solves), when a solve fails or is refused (the next mesh would not fit the memory
+// available), or after max_solves. The best estimate so far is kept either way.
+convergence study_converge(const field_texts &fields, double tolerance, int max_solves = 8,
+                           const study_watch &watch = {});
+
+struct synthesis {
+    bool found = false;
+    study_point best; // the point whose value is the answer
+    int solves = 0;
+    std::wstring searched_from, searched_to; // the range searched, field units
+    double z0_from = 0, z0_to = 0;           // Z0 at its ends
+    bool cancelled = false;                  // stopped by the watch: nothing else holds
+};
+
+// Finds the value of field (an index into field_texts) giving Z0 = target, within 0.001
+// ohm or as close as the texts allow: brackets the target on a geometric ladder around the
+// field's value, then Brent's method.
+synthesis study_synthesize(const field_texts &fields, int field, double target,
+                           solver_variant variant, const study_watch &watch = {});
+
+struct sweep {
+    int field = -1;
+    std::vector<double> x;           // the values asked for, field units
+    std::vector<study_point> points; // one per value run, its text in value
+    std::wstring thickness;          // the strip thickness text of every point
+    bool cancelled = false;          // stopped by the watch before the last value
+};
+
+// The number of values from `from` to `to` in steps of `step` (the last one within
+// rounding of `to`), or 0 when the step does not lead there in at most 10000 steps.
+long study_sweep_count(double from, double to, double step);
+
+// One run per value of the field: from, from + step, ... up to to.
+sweep study_sweep(const field_texts &fields, int field, double from, double to, double step,
+                  solver_variant variant, const study_watch &watch = {});
+
+// The text of a field value as the study writes it (12 significant digits, C locale).
+std::wstring study_value_text(double value);

@@ -1,0 +1,288 @@
+// The accurate variant's layer: the panel integrals against quadrature, the panel
+// layout's promises, the limits that physics fixes, the working set of one solve and the
+// refusals of the thickness.
+#include "core/base/alloc.h"
+#include "core/base/params.h"
+#include "core/graded/accurate_job.h"
+#include "core/graded/accurate_solver.h"
+#include "core/graded/cross_section.h"
+#include "core/graded/panel_integrals.h"
+#include "core/graded/panels.h"
+#include "core/job/calc_job.h"
+#include "tests/support/cli_capture.h"
+#include "tests/support/sink_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+// Gauss-Legendre with many intervals; the integrands are smooth off the panel.
+panel_influence quadrature(xs_point a, xs_point b, xs_point p) {
+    constexpr int intervals = 4000;
+    const double node = 0.5 / std::sqrt(3.0);
+    double length = std::hypot(b.x - a.x, b.y - a.y);
+    panel_influence sum{0, 0, 0};
+    for (int k = 0; k < intervals; ++k) {
+        for (double offset : {-node, node}) {
+            double s = (k + 0.5 + offset) / intervals;
+            double dx = p.x - (a.x + s * (b.x - a.x)), dy = p.y - (a.y + s * (b.y - a.y));
+            double r2 = dx * dx + dy * dy, w = length / intervals / 2;
+            sum.potential += w * 0.5 * std::log(r2);
+            sum.gradient_x += w * dx / r2;
+            sum.gradient_y += w * dy / r2;
+        }
+    }
+    return sum;
+}
+
+// Near the panel (closed form, to rounding) and far from it (the expansion, to its
+// neglected term), at every orientation.
+TEST(panel_integrals, match_quadrature_near_and_far) {
+    const xs_point a{0.3, -0.2}, b{1.1, 0.5};
+    struct probe {
+        xs_point p;
+        double tolerance; // relative to the size of the integrals
+    };
+    for (probe t : {probe{{0.5, 0.9}, 1e-11},
+                    {{-1, 0.2}, 1e-11},
+                    {{1.6, 0.9}, 1e-11},
+                    {{0.7, -0.4}, 1e-11},
+                    {{2, -1}, 1e-11},
+                    {{8.0, 3.0}, 5e-8},
+                    {{-5.0, 7.5}, 5e-8},
+                    {{40.0, -30.0}, 1e-11}}) {
+        panel_influence e = panel_integrals(a, b, t.p), q = quadrature(a, b, t.p);
+        double gradient = std::hypot(q.gradient_x, q.gradient_y);
+        EXPECT_NEAR(e.potential, q.potential, t.tolerance * (std::fabs(q.potential) + 1)) << t.p.x;
+        EXPECT_NEAR(e.gradient_x, q.gradient_x, t.tolerance * gradient) << t.p.x;
+        EXPECT_NEAR(e.gradient_y, q.gradient_y, t.tolerance * gradient) << t.p.x;
+    }
+    // At its own centre: the self term L (ln(L/2) - 1) and no normal field (its
+    // principal value), nor a tangential one.
+    panel_influence self = panel_integrals({0, 0}, {2e-4, 0}, {1e-4, 0});
+    EXPECT_NEAR(self.potential, 2e-4 * (std::log(1e-4) - 1), 1e-18);
+    EXPECT_EQ(self.gradient_x, 0.0);
+    EXPECT_EQ(self.gradient_y, 0.0);
+}
+
+calc_params line(double w1, double w2, double h, double d, double eps, double p, double t) {
+    calc_params params{};
+    params.w1 = w1 * 1e-3;
+    params.w2 = w2 < 0 ? -1 : w2 * 1e-3;
+    params.h = h * 1e-3;
+    params.d = d * 1e-3;
+    params.epsilon_r = eps;
+    params.p = p * 1e-3;
+    params.t = t * 1e-3;
+    params.mesh_step = -1;
+    return params;
+}
+
+struct layout {
+    panels_ptr set;
+    std::map<int, int> per_electrode;
+};
+
+layout panels_of(const calc_params &params, double density) {
+    xs_ptr section(xs_new_line(&params));
+    layout l{panels_ptr(panels_new(section.get(), density, 1000000)), {}};
+    for (std::int32_t i = 0; i < l.set->conductor_count; ++i)
+        ++l.per_electrode[l.set->panels[std::size_t(i)].electrode];
+    return l;
+}
+
+// The layout follows the local feature size: a strip 100 times narrower gets as many
+// panels, a long slab costs little, refinement doubles every panel set (narrow strips
+// included) and a symmetric section keeps only its right half.
+TEST(panels, graded_by_feature_size_and_refined_everywhere) {
+    layout wide = panels_of(line(2.4, 10, 0.79, 0.5, 2.2, 2, 0), 2);
+    layout narrow = panels_of(line(0.024, 10, 0.79, 0.5, 2.2, 2, 0), 2);
+    EXPECT_EQ(wide.per_electrode[0], narrow.per_electrode[0]);
+
+    layout board = panels_of(line(0.1, -1, 1.6, 0, 4.4, 5, 0), 2);
+    EXPECT_LT(board.set->panels.size(), 400u);
+    EXPECT_TRUE(board.set->mirror_x);
+    for (const panel_t &p : board.set->panels)
+        EXPECT_GT(p.centre.x, 0);
+
+    for (double t : {0.0, 0.035}) {
+        layout coarse = panels_of(line(0.05, 10, 0.79, 0.5, 2.2, 2, t), 2);
+        layout fine = panels_of(line(0.05, 10, 0.79, 0.5, 2.2, 2, t), 4);
+        for (int electrode : {0, 1}) {
+            EXPECT_GE(fine.per_electrode[electrode], 2 * coarse.per_electrode[electrode]);
+        }
+        EXPECT_GE(fine.set->panels.size(), 2 * coarse.set->panels.size());
+        // Conductors first, and the panels of a segment tile it without gaps.
+        for (std::size_t i = 0; i < fine.set->panels.size(); ++i) {
+            const panel_t &p = fine.set->panels[i];
+            EXPECT_EQ(p.kind == panel_kind::interface,
+                      std::int32_t(i) >= fine.set->conductor_count);
+            EXPECT_GT(p.length, 0);
+        }
+    }
+}
+
+struct answer {
+    double z0, eps_eff;
+};
+
+answer solve(const calc_params &params, double density = 4) {
+    xs_ptr section(xs_new_line(&params));
+    panels_ptr set(panels_new(section.get(), density, 1000000));
+    accurate_solution s{};
+    double z0 = accurate_solve(set.get(), &s);
+    EXPECT_GT(z0, 0);
+    return {z0, s.c / s.c0};
+}
+
+double relative(double a, double b) {
+    return std::fabs(a - b) / std::fabs(b);
+}
+
+// Limits the physics fixes, whatever the mesh.
+TEST(accurate_physics, limits_and_symmetries) {
+    // No dielectric contrast: the slab problem is the vacuum problem.
+    for (double t : {0.0, 0.05}) {
+        EXPECT_EQ(solve(line(2.4, 10, 0.79, 0.3, 1.0, 0.2, t)).eps_eff, 1.0);
+        EXPECT_EQ(solve(line(1.0, -1, 0.5, 0, 1.0, 0.2, t)).eps_eff, 1.0);
+    }
+    // Exchanging the strips (the section turned upside down) and mirroring the offset.
+    answer a = solve(line(2.4, 10, 0.79, 1.5, 4.0, 0.7, 0.035));
+    answer swapped = solve(line(10, 2.4, 0.79, -1.5, 4.0, 0.7, 0.035));
+    answer mirrored = solve(line(2.4, 10, 0.79, -1.5, 4.0, 0.7, 0.035));
+    EXPECT_LT(relative(swapped.z0, a.z0), 1e-9);
+    EXPECT_LT(relative(mirrored.z0, a.z0), 1e-9);
+    EXPECT_LT(relative(swapped.eps_eff, a.eps_eff), 1e-9);
+    // The mirror-symmetric solve (half the panels) against the full one: d = 0 against a
+    // tiny offset, which changes the answer far less than the discretisation does.
+    answer half = solve(line(2.4, 10, 0.79, 0, 2.2, 2, 0), 8);
+    answer full = solve(line(2.4, 10, 0.79, 1e-9, 2.2, 2, 0), 8);
+    EXPECT_LT(relative(half.z0, full.z0), 2e-6);
+    EXPECT_LT(relative(half.eps_eff, full.eps_eff), 2e-6);
+
+    // Thin copper approaches the flat strips, ever closer.
+    answer flat = solve(line(2.4, 10, 0.79, 0, 2.2, 2, 0));
+    double previous = 1;
+    for (double t : {1e-2, 1e-3, 1e-4}) {
+        double gap = relative(solve(line(2.4, 10, 0.79, 0, 2.2, 2, t)).z0, flat.z0);
+        EXPECT_LT(gap, previous) << t;
+        previous = gap;
+    }
+    EXPECT_LT(previous, 2e-4);
+
+    // A very wide slab approaches the automatic overhang, which stands for an infinite one.
+    calc_params automatic = line(2.4, -1, 0.79, 0, 2.2, 1, 0.035);
+    automatic.p = accurate_auto_overhang(automatic.h);
+    answer infinite = solve(automatic);
+    answer wide = solve(line(2.4, -1, 0.79, 0, 2.2, 3000, 0.035));
+    EXPECT_LT(relative(wide.z0, infinite.z0), 1e-7);
+    EXPECT_LT(relative(wide.eps_eff, infinite.eps_eff), 1e-7);
+    // ... and a narrow one lowers the effective permittivity: less dielectric.
+    EXPECT_LT(solve(line(2.4, -1, 0.79, 0, 2.2, 0.1, 0.035)).eps_eff, infinite.eps_eff - 0.05);
+}
+
+// One solve holds the system matrix and little else: at most 1.2 x 8 N^2 bytes for N
+// unknowns, vacuum system included.
+TEST(accurate_physics, working_set_of_one_solve) {
+    for (double d : {0.0, 0.4}) {
+        calc_params params = line(2.4, 10, 0.79, d, 2.2, 2, 0.035);
+        xs_ptr section(xs_new_line(&params));
+        panels_ptr set(panels_new(section.get(), 3, 1000000));
+        double n = double(set->panels.size());
+        core_alloc_reset_peak();
+        std::size_t before = core_alloc_peak_bytes();
+        accurate_solution s{};
+        ASSERT_GT(accurate_solve(set.get(), &s), 0);
+        EXPECT_LE(double(core_alloc_peak_bytes() - before), 1.2 * 8 * n * n) << n;
+    }
+}
+
+// The thickness is read like every field and refused naming itself; without the
+// accurate variant it is a usage error, since the flat-strip mesh cannot model it.
+TEST(accurate_cli, thickness_is_validated_and_needs_the_accurate_variant) {
+    cli_result thick = run({"--accurate", "--t", "0.035", "--json"});
+    EXPECT_EQ(thick.status, 0) << thick.err;
+    EXPECT_NE(thick.out.find("\"t\": 3.500000000000001e-05"), std::string::npos);
+    EXPECT_NE(thick.out.find("\"variant\": \"accurate\""), std::string::npos);
+    struct refusal {
+        const char *value;
+        const char *line;
+    };
+    for (refusal r : {refusal{"-0.01", "ERROR: The value of `t` must be >= 0"},
+                      {"1e999", "ERROR: The value of `t` is out of range"},
+                      {"0.8", "ERROR: The strip thickness `t` must not exceed `h`"},
+                      {"abc", "unrecognized value of `t`:\nabc\n"}}) {
+        cli_result refused = run({"--accurate", "--t", r.value});
+        EXPECT_EQ(refused.status, cli_exit_refused) << r.value;
+        EXPECT_NE(refused.out.find(r.line), std::string::npos) << refused.out;
+    }
+    cli_result tiny = run({"--accurate", "--t", "1e-9"});
+    EXPECT_EQ(tiny.status, cli_exit_failed);
+    EXPECT_NE(tiny.out.find("too small to mesh"), std::string::npos);
+
+    cli_result specified = run({"--t", "0.035"});
+    EXPECT_EQ(specified.status, cli_exit_usage);
+    EXPECT_NE(specified.err.find("needs the accurate variant"), std::string::npos);
+    EXPECT_EQ(run({"--t", "0"}).status, cli_exit_result);
+}
+
+// A mesh beyond the memory available is refused with its size and the memory it needs.
+TEST(accurate_cli, over_large_mesh_is_refused_with_its_size) {
+    core_memory_ceiling(std::size_t{1} << 20);
+    cli_result big = run({"--accurate", "--mesh-step", "0.001"});
+    core_memory_ceiling(0);
+    EXPECT_EQ(big.status, cli_exit_failed);
+    EXPECT_NE(big.out.find("Mesh too large: its "), std::string::npos) << big.out;
+    EXPECT_NE(big.out.find(" MB of memory, "), std::string::npos);
+    EXPECT_EQ(big.out.find("not enough memory"), std::string::npos);
+}
+
+// A host that keeps the job's lines and its outcome's figures.
+class quiet_host final : public calc_host {
+  public:
+    std::vector<std::wstring> lines;
+    calc_figures figures{};
+    bool enabled = true;
+    void set_calculate_enabled(bool on) override { enabled = on; }
+    void append_line(const wchar_t *text) override { lines.emplace_back(text); }
+    bool plot_box_checked() override { return false; }
+    void show_plot(const plot_request &) override {}
+    void finished(const calc_outcome &outcome) override { figures = outcome; }
+};
+
+using accurate_failures = core_test;
+
+// Every allocation of an accurate run, made to fail in turn: the run reports a failure,
+// Calculate comes back, nothing leaks (the fixture checks), and the first allocation
+// that no longer fails gives the full answer.
+TEST_F(accurate_failures, every_allocation_failure_is_a_clean_failure) {
+    calc_params params = line(2.4, 10, 0.79, 0.5, 2.2, 0.5, 0.035);
+    quiet_host reference;
+    calc_params used = params;
+    calc_thread(&reference, &used, solver_variant::accurate);
+    ASSERT_TRUE(reference.figures.ok);
+    long calls = 0;
+    for (long k = 1;; ++k) {
+        core_alloc_fail_at(k);
+        quiet_host host;
+        calc_params attempt = params;
+        calc_thread(&host, &attempt, solver_variant::accurate);
+        calls = core_alloc_calls();
+        core_alloc_fail_at(0);
+        EXPECT_TRUE(host.enabled) << k;
+        if (k > calls) {
+            // Past the last allocation: nothing failed.
+            EXPECT_TRUE(host.figures.ok);
+            EXPECT_EQ(bits(host.figures.z0), bits(reference.figures.z0));
+            break;
+        }
+        EXPECT_FALSE(host.figures.ok) << k;
+        ASSERT_LT(k, 1000);
+    }
+    EXPECT_GT(calls, 5);
+}
+
+} // namespace

@@ -1,0 +1,222 @@
+// Design files: the round trip of every field through the file, the refusals of broken
+// or foreign files (each naming the file, nothing changed), the atomic write, the unit
+// conversions, and the command line's --design and --save-design.
+#include "input/design_file.h"
+#include "input/length_units.h"
+#include "tests/support/cli_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct scratch {
+    fs::path dir;
+    scratch() {
+        char name[] = "/tmp/orvanta-design-XXXXXX";
+        dir = mkdtemp(name);
+    }
+    ~scratch() {
+        std::error_code ignored;
+        fs::permissions(dir, fs::perms::owner_all, ignored);
+        fs::remove_all(dir, ignored);
+    }
+    std::string file(const char *name) const { return (dir / name).string(); }
+};
+
+std::string contents(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void put(const std::string &path, const std::string &text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string replaced(std::string text, const std::string &from, const std::string &to) {
+    std::size_t at = text.find(from);
+    if (at != std::string::npos) text.replace(at, from.size(), to);
+    return text;
+}
+
+// The "Z0" member of a JSON record, as printed.
+std::string z0_member(const std::string &json) {
+    std::size_t at = json.find("\n  \"Z0\": ");
+    return at == std::string::npos ? "" : json.substr(at, json.find('\n', at + 1) - at);
+}
+
+} // namespace
+
+TEST(design_file, every_field_choice_and_unit_round_trips_exactly) {
+    scratch s;
+    design d;
+    const std::wstring texts[] = {L"94.5", L"inf",  L"31.1", L" -3.5e0 ",
+                                  L"4.40", L"auto", L"1e0",  L"1.4"};
+    std::copy(std::begin(texts), std::end(texts), d.fields);
+    d.unit = length_unit::mil;
+    d.variant = solver_variant::accurate;
+    d.tolerance = 0.0001; // 0.01 %
+    std::string error;
+    ASSERT_TRUE(design_write(s.file("a.orvanta"), d, error)) << error;
+    design back;
+    ASSERT_TRUE(design_read(s.file("a.orvanta"), back, error)) << error;
+    for (int i = 0; i < input_field_count; ++i)
+        EXPECT_EQ(back.fields[i], texts[i]) << i;
+    EXPECT_EQ(back.unit, length_unit::mil);
+    EXPECT_EQ(back.variant, solver_variant::accurate);
+    EXPECT_EQ(back.tolerance, 0.0001);
+    // Micrometres and the start design too; writing again gives the same bytes.
+    for (length_unit unit : {length_unit::um, length_unit::mm}) {
+        design start;
+        start.unit = unit;
+        if (unit == length_unit::um)
+            for (int i = 0; i < input_field_count; ++i)
+                if (field_is_length(input_field(i)))
+                    start.fields[i] = length_text_convert(start.fields[i], length_unit::mm, unit);
+        ASSERT_TRUE(design_write(s.file("b.orvanta"), start, error)) << error;
+        ASSERT_TRUE(design_read(s.file("b.orvanta"), back, error)) << error;
+        EXPECT_EQ(design_json(back), contents(s.file("b.orvanta")));
+        EXPECT_EQ(back.fields[0], start.fields[0]);
+    }
+}
+
+TEST(design_file, a_broken_or_foreign_file_is_refused_by_name_and_changes_nothing) {
+    scratch s;
+    design d;
+    std::string error;
+    ASSERT_TRUE(design_write(s.file("good.orvanta"), d, error));
+    std::string good = contents(s.file("good.orvanta"));
+    const std::pair<std::string, std::string> cases[] = {
+        {"", "JSON syntax error at byte"},
+        {good.substr(0, good.size() / 2), "JSON syntax error at byte"},
+        {"w1 = 2.4\n", "JSON syntax error"},
+        {"[1, 2]", "not an Orvanta design file"},
+        {R"({"format": "other", "version": 1})", "not an Orvanta design file"},
+        {replaced(good, "\"version\": 1", "\"version\": 2"),
+         "written by a newer Orvanta (design format 2; this program reads 1)"},
+        {replaced(good, "\"w1\": \"2.4\",", ""), "\"fields\".\"w1\" is missing"},
+        {replaced(good, "\"h\": \"0.79\"", "\"h\": 0.79"), "\"fields\".\"h\" must be a text"},
+        {replaced(good, "\"unit\": \"mm\"", "\"unit\": \"inch\""),
+         "\"unit\" must be mm, mil or um"},
+        {replaced(good, "\"specified\"", "\"fast\""), "\"variant\" must be specified or accurate"},
+        {replaced(good, "\"tolerance_percent\": 0.05", "\"tolerance_percent\": 0"),
+         "\"tolerance_percent\" must be a number above 0"},
+        {replaced(good, "\"tolerance_percent\": 0.05", "\"tolerance_percent\": 1e999"),
+         "a number out of range"},
+        {replaced(good, "\"w1\": \"2.4\"", "\"w1\": \"-1\""),
+         "field w1 = \"-1\": ERROR: The value of `w1` must be > 0"},
+        {replaced(good, "\"p\": \"2.0\"", "\"p\": \"2x\""),
+         "field p = \"2x\": unrecognized value: 2x"},
+        {replaced(good, "\"t\": \"0\"", "\"t\": \"5\""),
+         "field t = \"5\": ERROR: The strip thickness `t` must not exceed `h`"},
+    };
+    for (const auto &[text, message] : cases) {
+        put(s.file("bad.orvanta"), text);
+        design out;
+        out.fields[0] = L"untouched";
+        error.clear();
+        EXPECT_FALSE(design_read(s.file("bad.orvanta"), out, error)) << text;
+        EXPECT_EQ(error.rfind(s.file("bad.orvanta") + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(message), std::string::npos) << error;
+        EXPECT_EQ(out.fields[0], L"untouched");
+    }
+    EXPECT_FALSE(design_read(s.file("missing.orvanta"), d, error));
+    EXPECT_EQ(error, s.file("missing.orvanta") + ": cannot open: No such file or directory");
+    put(s.file("big.orvanta"), std::string(2 << 20, ' '));
+    EXPECT_FALSE(design_read(s.file("big.orvanta"), d, error));
+    EXPECT_NE(error.find("too large to be a design file"), std::string::npos);
+}
+
+TEST(design_file, writing_is_atomic_and_keeps_the_mode) {
+    scratch s;
+    design d;
+    std::string path = s.file("keep.orvanta"), error;
+    ASSERT_TRUE(design_write(path, d, error));
+    chmod(path.c_str(), 0640);
+    d.fields[0] = L"3";
+    ASSERT_TRUE(design_write(path, d, error));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_NE(contents(path).find("\"w1\": \"3\""), std::string::npos);
+    // No temporary left beside it.
+    EXPECT_EQ(std::distance(fs::directory_iterator(s.dir), fs::directory_iterator{}), 1);
+    // A directory that cannot be written to: refused by name, the old file intact.
+    if (geteuid() != 0) {
+        std::string before = contents(path);
+        fs::permissions(s.dir, fs::perms::owner_read | fs::perms::owner_exec);
+        d.fields[0] = L"4";
+        EXPECT_FALSE(design_write(path, d, error));
+        EXPECT_EQ(error.rfind(path + ": cannot write: ", 0), 0u) << error;
+        EXPECT_EQ(contents(path), before);
+    }
+    EXPECT_FALSE(design_write(s.file("no/such/dir.orvanta"), d, error));
+    EXPECT_NE(error.find("no/such/dir.orvanta: cannot write: No such file or directory"),
+              std::string::npos);
+}
+
+TEST(length_units, conversions_keep_keywords_and_refusals_and_land_on_round_values) {
+    EXPECT_EQ(length_text_convert(L"100", length_unit::mil, length_unit::mm), L"2.54");
+    EXPECT_EQ(length_text_convert(L"2.54", length_unit::mm, length_unit::mil), L"100");
+    EXPECT_EQ(length_text_convert(L"790", length_unit::um, length_unit::mm), L"0.79");
+    EXPECT_EQ(length_text_convert(L"0.79", length_unit::mm, length_unit::um), L"790");
+    // The same unit never rewrites a text; keywords and garbage pass for validation.
+    EXPECT_EQ(length_text_convert(L" 2.40 ", length_unit::mm, length_unit::mm), L" 2.40 ");
+    for (const wchar_t *kept : {L"INF", L"auto", L"12abc", L"", L"1e99999"})
+        EXPECT_EQ(length_text_convert(kept, length_unit::mil, length_unit::mm), kept);
+    EXPECT_EQ(length_unit_mm(length_unit::mil), 0.0254);
+    length_unit unit;
+    EXPECT_TRUE(length_unit_from_name("um", unit));
+    EXPECT_EQ(unit, length_unit::um);
+    EXPECT_FALSE(length_unit_from_name("inch", unit));
+}
+
+TEST(cli, saved_design_reproduces_the_same_z0_and_options_beside_it_override) {
+    scratch s;
+    std::string path = s.file("line.orvanta");
+    cli_result saved =
+        run({"--save-design", path, "--w1", "1.7", "--accurate", "--t", "0.035", "--json"});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    cli_result again = run({"--design", path, "--json"});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_FALSE(z0_member(saved.out).empty());
+    EXPECT_EQ(z0_member(again.out), z0_member(saved.out));
+    EXPECT_NE(again.out.find("\"variant\": \"accurate\""), std::string::npos);
+    // An option beside the design wins, wherever it stands.
+    cli_result wider = run({"--w1", "2.4", "--design", path, "--json"});
+    cli_result plain = run({"--accurate", "--t", "0.035", "--json"});
+    EXPECT_EQ(z0_member(wider.out), z0_member(plain.out));
+    // The specified variant's run reproduces too.
+    ASSERT_EQ(run({"--save-design", path, "--h", "1.6", "--json"}).status, 0);
+    EXPECT_EQ(z0_member(run({"--design", path, "--json"}).out),
+              z0_member(run({"--h", "1.6", "--json"}).out));
+}
+
+TEST(cli, bad_designs_exit_1_naming_the_file_and_refused_fields_save_nothing) {
+    scratch s;
+    std::string path = s.file("broken.orvanta");
+    put(path, "{\"format\": ");
+    cli_result broken = run({"--design", path});
+    EXPECT_EQ(broken.status, 1);
+    EXPECT_EQ(broken.err.rfind("orvanta-cli: " + path + ": not a design file", 0), 0u)
+        << broken.err;
+    EXPECT_TRUE(broken.out.empty());
+    cli_result refused = run({"--save-design", s.file("never.orvanta"), "--w1", "-1"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_FALSE(fs::exists(s.file("never.orvanta")));
+    cli_result unwritable = run({"--save-design", s.file("no/dir/x.orvanta")});
+    EXPECT_EQ(unwritable.status, 4);
+    EXPECT_NE(unwritable.err.find("x.orvanta: cannot write"), std::string::npos);
+    EXPECT_EQ(run({"--design"}).status, 2);
+}

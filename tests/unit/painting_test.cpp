@@ -1,0 +1,66 @@
+// The painters' geometry: dialog units, the picture rectangle and the chart's bars.
+#include "ui/painting/charge_chart.h"
+#include "ui/painting/dialog_units.h"
+#include "ui/painting/drawing_placement.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+TEST(picture_rect, fits_the_bitmaps_proportions_at_ninety_percent) {
+    EXPECT_EQ(picture_rect(456, 190, 439, 220), (pixel_rect{57, 10, 341, 170})); // height-limited
+    EXPECT_EQ(picture_rect(300, 190, 439, 220), (pixel_rect{15, 27, 270, 135})); // width-limited
+    EXPECT_EQ(picture_rect(1000, 100, 439, 220), (pixel_rect{410, 5, 179, 89}));
+    EXPECT_EQ(picture_rect(0, 0, 439, 220), (pixel_rect{0, 0, 0, 0}));
+    EXPECT_EQ(picture_rect(100, 100, 0, 220), (pixel_rect{0, 0, 0, 0}));
+}
+
+TEST(dialog_units, scale_with_the_font) {
+    // Base units 7 x 16: x * 7 / 4 and y * 16 / 8, rounded to the nearest pixel.
+    EXPECT_EQ(dialog_to_pixels({245, 129, 50, 14}, {7, 16}), (pixel_rect{429, 258, 88, 28}));
+    EXPECT_EQ(dialog_to_pixels({1, 1, 2, 3}, {6, 13}), (pixel_rect{2, 2, 3, 5}));
+}
+
+struct chart_fixture {
+    cell_t cells[4] = {{-0.5, 0.5}, {0.5, 0.5}, {-0.5, 0.5}, {0.5, 0.5}};
+    double values[4] = {1, 1, -1, -1};
+    mesh_t mesh{1e-3, 1.0, 0, 2, 4, 4, 4, cells, 4};
+    md_t charge{4, 1, values};
+    plot_request request{&mesh, &charge};
+};
+
+TEST(chart_bars, two_cells_per_strip) {
+    chart_fixture f;
+    std::vector<chart_bar> expected = {{0, 0, 101, 51, bar_colour::red},
+                                       {100, 0, 201, 51, bar_colour::red},
+                                       {0, 100, 101, 51, bar_colour::blue},
+                                       {100, 100, 201, 51, bar_colour::blue}};
+    EXPECT_EQ(chart_bars(200, 100, f.request), expected);
+}
+
+TEST(chart_bars, extent_fills_the_width_and_slab_cells_count_but_are_not_drawn) {
+    chart_fixture f;
+    // Cells spanning 0 to 2, with a slab cell carrying the largest value.
+    cell_t cells[5] = {{0.25, 0.25}, {0.75, 0.25}, {1.25, 0.25}, {1.75, 0.25}, {1.0, 1.0}};
+    double values[5] = {1, 1, -1, -1, 3};
+    f.mesh = {1e-3, 4.0, 0, 2, 4, 4, 5, cells, 5};
+    f.charge = {5, 1, values};
+    std::vector<chart_bar> bars = chart_bars(200, 100, f.request);
+    ASSERT_EQ(bars.size(), 4u);
+    EXPECT_EQ(bars[0].left, 0); // ox = 0: the extent starts at the left edge
+    EXPECT_EQ(bars[3].right, 201);
+    EXPECT_EQ(bars[0].top, 50); // q = 1 of a range -1 .. 3 sits half way down
+    EXPECT_EQ(bars[0].bottom, 76);
+}
+
+// Equal values leave no vertical scale; nothing is drawn rather than garbage.
+TEST(chart_bars, equal_values_draw_nothing) {
+    chart_fixture f;
+    for (double &v : f.values)
+        v = 2;
+    EXPECT_TRUE(chart_bars(200, 100, f.request).empty());
+}
+
+} // namespace
