@@ -41,7 +41,7 @@ format-check: deps
 test-asan: deps
 	cmake -S . -B $(BUILD_DIR)-asan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=address -DORVANTA_WERROR=ON \
 	  -DORVANTA_GUI=OFF
-	cmake --build $(BUILD_DIR)-asan -j $(JOBS) --target orvanta_tests
+	cmake --build $(BUILD_DIR)-asan -j $(JOBS)
 	cd $(BUILD_DIR)-asan && ctest --output-on-failure -j $(JOBS)
 
 # The threaded code under ThreadSanitizer: the desktop program's threading tests (worker
@@ -55,8 +55,7 @@ TSAN_TESTS := gui_tests|app_tests|close_while|oracle_equality|inverse_bounds_equ
 test-tsan: deps
 	cmake -S . -B $(BUILD_DIR)-tsan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=thread -DORVANTA_WERROR=ON
 	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_app_tests orvanta_close_test \
-	  orvanta_close_study_test \
-	  orvanta_tests
+	  orvanta_close_study_test orvanta_exact_tests orvanta_physics_tests
 	cd $(BUILD_DIR)-tsan && QT_QPA_PLATFORM=offscreen ORVANTA_THREADS=3 OPENBLAS_NUM_THREADS=1 \
 	  TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \
 	  ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'

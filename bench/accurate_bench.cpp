@@ -5,9 +5,9 @@
 #include "cli/cli_run.h"
 #include "core/base/alloc.h"
 #include "core/base/params.h"
-#include "core/graded/accurate_job.h"
 #include "core/graded/accurate_solver.h"
 #include "core/graded/cross_section.h"
+#include "core/graded/graded_job.h"
 #include "core/graded/panels.h"
 
 #include <algorithm>
@@ -44,13 +44,15 @@ struct timed_run {
 
 // The peak of one solve's core blocks against 8 N^2 bytes for N unknowns.
 void report_memory(const char *what, const calc_params &params, double density) {
-    xs_ptr section(xs_new_line(&params));
-    panels_ptr set(panels_new(section.get(), density, 1 << 30));
+    calc_env quiet;
+    cross_section section;
+    xs_line(quiet, params, section);
+    panels_ptr set(panels_new(quiet, section, density, 1 << 30));
     double n = double(set->panels.size());
     core_alloc_reset_peak();
     std::size_t before = core_alloc_peak_bytes();
-    accurate_solution solution{};
-    accurate_solve(set.get(), &solution);
+    accurate_solution solution(quiet);
+    accurate_solve(quiet, set.get(), &solution);
     double peak = double(core_alloc_peak_bytes() - before);
     std::printf("%-44s %6.0f unknowns  peak %7.1f MB = %.3f x 8 N^2\n", what, n, peak / 1048576,
                 peak / (8 * n * n));

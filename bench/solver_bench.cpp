@@ -5,10 +5,8 @@
 // and how many row sums the pivot search computed on the matrices of real lines.
 #include "bench/lapack_inverse.h"
 #include "core/base/alloc.h"
-#include "core/base/messages.h"
 #include "core/base/params.h"
-#include "core/base/progress.h"
-#include "core/base/worker_pool.h"
+#include "core/base/process_env.h"
 #include "core/dense/matrix_inverse.h"
 #include "core/uniform/assembly.h"
 #include "core/uniform/mesh.h"
@@ -98,7 +96,7 @@ template <class Invert> double seconds_of(const md_t &m, md_ptr &result, Invert 
 
 // The inversion of P of the start geometry: the column sweep that came before (all
 // cores), md_inverse_direct on all cores and on one, and OpenBLAS's dgetrf + dgetri.
-void inversion_table(bool quick) {
+void inversion_table(calc_env &env, bool quick) {
     std::printf("\nInversion of P (start geometry), seconds; sums: row sums computed per step.\n");
     std::printf("%-5s %5s | %8s %8s %8s %8s | %8s %8s | %6s\n", "step", "N", "sweep", "direct",
                 "1 core", "OpenBLAS", "vs sweep", "vs BLAS", "sums");
@@ -110,9 +108,9 @@ void inversion_table(bool quick) {
         inverse_statistics_reset();
         double t_direct = seconds_of(*m.p, direct, md_inverse_direct);
         inverse_statistics counts = inverse_statistics_get();
-        worker_pool_limit(1);
+        env.threads = 1;
         double t_single = seconds_of(*m.p, single, md_inverse_direct);
-        worker_pool_limit(0);
+        env.threads = 0;
         double t_lu = seconds_of(*m.p, lu, lapack_inverse);
         std::size_t bytes = sizeof(double) * std::size_t(m.p->rows) * std::size_t(m.p->rows);
         bool same = std::memcmp(sweep->data, direct->data, bytes) == 0 &&
@@ -163,9 +161,12 @@ void contention_table(bool quick) {
 } // namespace
 
 int main(int argc, char **argv) {
-    sinks_binding to_clock(
-        on_info, [](void *, const wchar_t *) {}, nullptr);
-    progress_binding to_phases(on_progress, nullptr);
+    // The solver's progress lines and phases start the clocks; one thread or all of them
+    // as each table asks.
+    calc_env env;
+    env.sinks = {nullptr, on_info, nullptr};
+    env.progress = on_progress;
+    process_env_binding bound(env);
     const char *steps[] = {"AUTO", "0.05", "0.03", "0.02", "0.01"};
     bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
     std::printf("Start geometry (w1 2.4, w2 10, h 0.79, d 0, epsilon_r 2.2, p 2.0 mm).\n");
@@ -200,7 +201,7 @@ int main(int argc, char **argv) {
             std::printf(" %47s | %6s   (peak %.2f x 8N^2)\n", "skipped", "", fast_peak / unit);
             continue;
         }
-        worker_pool_limit(1);
+        env.threads = 1;
         core_alloc_reset_peak();
         base = core_alloc_peak_bytes();
         literal_phase_times t{};
@@ -208,13 +209,13 @@ int main(int argc, char **argv) {
         literal_solution reference = literal_solve(*mesh, &t);
         double literal_total = between(literal_start, clock_type::now());
         double literal_peak = double(core_alloc_peak_bytes() - base);
-        worker_pool_limit(0);
+        env.threads = 0;
         std::printf(" %7.3f %7.3f %7.3f %7.3f %7.3f %7.1f | %6.1f   (peak %.2f vs %.2f x 8N^2)%s\n",
                     t.fill, t.invert_strips, t.invert_system, t.extract, literal_total,
                     literal_peak / 1e6, literal_total / fast_total, fast_peak / unit,
                     literal_peak / unit, reference.z0 == z0 ? "" : "  Z0 DIFFERS");
     }
-    inversion_table(quick);
+    inversion_table(env, quick);
     contention_table(quick);
     return 0;
 }

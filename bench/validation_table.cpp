@@ -31,7 +31,7 @@ int main() {
                 "Z0 FV (ohm)", "dZ0", "eps_eff BEM", "eps_eff FV", "deps", "BEM s", "FV s");
     for (const validation_case &c : cases) {
         auto start = std::chrono::steady_clock::now();
-        convergence bem = study_converge(texts_of(c.line), 0.00001);
+        convergence bem = study_converge(texts_of(c.line), 0.00001, calc_env{});
         double bem_seconds = seconds_since(start);
         start = std::chrono::steady_clock::now();
         fd_result fv = fd_solve(c.line, fd_accuracy::fine);

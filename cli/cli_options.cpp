@@ -8,9 +8,7 @@
 #include "studies/study.h"
 
 #include <algorithm>
-#include <cmath>
 #include <iterator>
-
 #include <string_view>
 
 const char cli_usage[] =
@@ -67,9 +65,12 @@ const char cli_usage[] =
     "the range\n"
     "searched, 6 the convergence study stopped before reaching its tolerance.\n";
 
-namespace {
+cli_options::cli_options() {
+    for (const field_spec &f : field_specs())
+        fields[field_index(f.field)] = f.start;
+}
 
-constexpr const char *field_names[] = {"w1", "w2", "h", "d", "epsilon-r", "p", "mesh-step", "t"};
+namespace {
 
 // A number in the calculator's own syntax, optionally ending in '%' (a percentage).
 bool parse_option_number(std::string_view text, double &value, bool percent_allowed) {
@@ -77,8 +78,9 @@ bool parse_option_number(std::string_view text, double &value, bool percent_allo
     if (percent) text.remove_suffix(1);
     std::wstring wide = utf8_to_wide(text);
     if (wide.empty() || wide.size() >= 999) return false;
-    if (parse_number(wide.data(), &value) != parse_ok || !std::isfinite(value)) return false;
-    if (percent) value = value / 100;
+    std::optional<double> number = number_finite(wide);
+    if (!number) return false;
+    value = percent ? *number / 100 : *number;
     return true;
 }
 
@@ -90,9 +92,8 @@ std::string parse_sweep(std::string_view text, cli_options &options) {
     if (equals == std::string_view::npos || colon2 == std::string_view::npos) {
         return "--sweep takes FIELD=FROM:TO:STEP";
     }
-    options.sweep_field = cli_field_index(text.substr(0, equals));
-    if (options.sweep_field < 0)
-        return "unknown field '" + std::string(text.substr(0, equals)) + "'";
+    options.sweep_field = field_by_option(text.substr(0, equals));
+    if (!options.sweep_field) return "unknown field '" + std::string(text.substr(0, equals)) + "'";
     if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), options.sweep_from,
                              false) ||
         !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to,
@@ -108,32 +109,21 @@ std::string parse_sweep(std::string_view text, cli_options &options) {
 
 } // namespace
 
-const char *cli_field_name(int field) {
-    return field_names[field];
-}
-
-int cli_field_index(std::string_view name) {
-    for (std::size_t i = 0; i < std::size(field_names); ++i) {
-        if (field_names[i] == name) return int(i);
-    }
-    return -1;
-}
-
 namespace {
 
 // One option that takes a value: a field's text, the synthesis, the sweep or a file.
-std::string set_valued(std::string_view name, int field, std::string_view value,
-                       cli_options &options) {
-    if (field >= 0) {
-        options.fields[field] = utf8_to_wide(value);
+std::string set_valued(std::string_view name, std::optional<input_field> field,
+                       std::string_view value, cli_options &options) {
+    if (field) {
+        options.fields[field_index(*field)] = utf8_to_wide(value);
     } else if (name == "--target-z0") {
         options.synthesize = true;
         if (!parse_option_number(value, options.target_z0, false) || !(options.target_z0 > 0)) {
             return "--target-z0 takes a positive number of ohms";
         }
     } else if (name == "--solve-for") {
-        options.solve_for = cli_field_index(value);
-        if (options.solve_for < 0 || options.solve_for >= field_index(input_field::p)) {
+        options.solve_for = field_by_option(value);
+        if (!options.solve_for || field_index(*options.solve_for) >= field_index(input_field::p)) {
             return "--solve-for takes w1, w2, h, d or epsilon-r";
         }
     } else if (name == "--sweep") {
@@ -154,13 +144,14 @@ std::string set_valued(std::string_view name, int field, std::string_view value,
 
 // The options that only make sense together, or apart.
 std::string check_combination(const cli_options &options) {
-    if (options.synthesize != (options.solve_for >= 0)) {
+    if (options.synthesize != options.solve_for.has_value()) {
         return "--target-z0 and --solve-for go together";
     }
-    if (int(options.converge) + int(options.synthesize) + int(options.sweep_field >= 0) > 1) {
+    if (int(options.converge) + int(options.synthesize) + int(options.sweep_field.has_value()) >
+        1) {
         return "--converge, --target-z0 and --sweep cannot be combined";
     }
-    if ((!options.csv_file.empty() || !options.plot_file.empty()) && options.sweep_field < 0) {
+    if ((!options.csv_file.empty() || !options.plot_file.empty()) && !options.sweep_field) {
         return "--csv and --plot belong to --sweep";
     }
     // The mesh of the specified variant has flat strips only; a thickness it cannot
@@ -170,7 +161,7 @@ std::string check_combination(const cli_options &options) {
     bool thick = parse_option_number(wide_to_utf8(options.fields[field_index(input_field::t)]),
                                      thickness, false) &&
                  thickness != 0;
-    bool sweeps_thickness = options.sweep_field == field_index(input_field::t);
+    bool sweeps_thickness = options.sweep_field == input_field::t;
     if ((thick || sweeps_thickness) && options.variant != solver_variant::accurate &&
         !options.converge) {
         return "a strip thickness (--t) needs the accurate variant (--accurate)";
@@ -242,12 +233,12 @@ std::string parse_options(int argc, const char *const *argv, cli_options &option
             continue;
         }
 
-        int field = name.substr(0, 2) == "--" ? cli_field_index(name.substr(2)) : -1;
+        std::optional<input_field> field =
+            name.substr(0, 2) == "--" ? field_by_option(name.substr(2)) : std::nullopt;
         constexpr std::string_view valued[] = {"--charges", "--target-z0",  "--solve-for",
                                                "--sweep",   "--csv",        "--plot",
                                                "--design",  "--save-design"};
-        if (field < 0 &&
-            std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
+        if (!field && std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
             return "unknown option '" + std::string(arg) + "'";
         }
 

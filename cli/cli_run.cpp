@@ -1,15 +1,15 @@
-// orvanta-cli: binds the sinks to its line output, feeds the option texts through the
-// dialog's validation and runs the calculation job on the calling thread.
+// orvanta-cli: the option texts go through the dialog's validation and the calculation job
+// runs on the calling thread, its lines (the environment's sinks) on standard output.
 #include "cli/cli_run.h"
 
 #include "cli/cli_options.h"
 #include "cli/cli_study.h"
 #include "cli/terminal_progress.h"
-#include "core/base/messages.h"
 #include "core/job/calc_job.h"
 #include "input/design_file.h"
 #include "input/read_inputs.h"
 #include "input/utf8.h"
+#include "studies/charge_table.h"
 #include "studies/headless_dialog.h"
 #include "studies/run_record.h"
 #include "studies/text_format.h"
@@ -23,10 +23,12 @@
 
 namespace {
 
-class cli_host final : public text_dialog {
+class cli_host final : public headless_dialog {
   public:
-    cli_host(const cli_options &options, std::FILE *out, std::FILE *err)
-        : text_dialog(options.fields), options_(options), out_(out), err_(err) {}
+    // diagnostics: where the value of a refused p goes.
+    cli_host(const cli_options &options, std::FILE *out, std::FILE *err, std::FILE *diagnostics)
+        : headless_dialog(options.fields), options_(options), out_(out), err_(err),
+          diagnostics_(diagnostics) {}
 
     // Lines are printed as they come, so a long calculation shows its progress; with
     // --json they are kept for the record instead.
@@ -41,13 +43,17 @@ class cli_host final : public text_dialog {
     }
 
     void clear_results() override { lines_.clear(); }
+    void print_diagnostic(const char *line) override {
+        std::fputs(line, diagnostics_);
+        std::fflush(diagnostics_);
+    }
     // The command line has no plot window: --charges writes the same data as a table.
 
     void finished(const calc_outcome &outcome) override {
         figures_ = outcome;
         if (outcome.ok && !options_.charges_file.empty()) {
             charges_written_ = write_file(options_.charges_file, err_, [&](std::FILE *file) {
-                return write_charge_table(file, *outcome.mesh, outcome.slab);
+                return write_charge_table(file, *outcome.charges);
             });
         }
     }
@@ -63,6 +69,7 @@ class cli_host final : public text_dialog {
     const cli_options &options_;
     std::FILE *out_;
     std::FILE *err_;
+    std::FILE *diagnostics_;
     std::vector<std::wstring> lines_;
     terminal_progress *progress_ = nullptr;
     std::optional<calc_figures> figures_;
@@ -71,7 +78,8 @@ class cli_host final : public text_dialog {
 
 } // namespace
 
-int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
+int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err,
+            const calc_env &limits) {
     cli_options options;
     std::string usage_error = cli_parse(argc, argv, options);
     if (!usage_error.empty()) {
@@ -101,47 +109,38 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err) {
         std::string error;
         if (design_validate(d, error) && !design_write(options.save_design_file, d, error)) {
             std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
-            return cli_exit_charges_file;
+            return cli_exit_not_written;
         }
     }
 
     calc_params params{};
-    if (options.converge || options.synthesize || options.sweep_field >= 0) {
+    if (options.converge || options.synthesize || options.sweep_field) {
         // The fields are validated as typed, their refusal lines on standard error; the
         // study's own output follows.
         cli_options quiet = options;
         quiet.json = true;
-        cli_host checker(quiet, out, err);
-        int accepted;
-        {
-            sinks_binding to_checker(text_dialog::sink, text_dialog::sink, &checker);
-            accepted = read_inputs(checker, &params, err);
-            if (accepted == 0)
-                accepted =
-                    read_thickness(options.fields[field_index(input_field::t)].c_str(), &params);
-        }
-        if (accepted != 0) {
+        cli_host checker(quiet, out, err, err);
+        if (validate_fields(checker, &params, calc_host_env(checker, limits))) {
             for (const std::wstring &line : checker.lines())
                 std::fprintf(err, "%s\n", wide_to_utf8(line).c_str());
             return cli_exit_refused;
         }
-        return cli_study_run(options, out, err);
+        return cli_study_run(options, out, err, limits);
     }
 
-    cli_host host(options, out, err);
-    sinks_binding to_run(text_dialog::sink, text_dialog::sink, &host);
     // The "%le" line of a refused p goes with the result lines, but never into JSON.
+    cli_host host(options, out, err, options.json ? err : out);
+    calc_env env = calc_host_env(host, limits);
     int status = cli_exit_refused;
-    if (read_inputs(host, &params, options.json ? err : out) == 0 &&
-        read_thickness(options.fields[field_index(input_field::t)].c_str(), &params) == 0) {
-        terminal_progress progress(err);
+    if (!validate_fields(host, &params, env)) {
+        terminal_progress progress(err, env);
         host.show_progress_on(&progress);
-        calc_thread(&host, &params, options.variant);
+        calc_thread(&host, &params, options.variant, env);
         host.show_progress_on(nullptr);
         bool ok = host.figures() && host.figures()->ok;
         status = !ok                      ? cli_exit_failed
                  : host.charges_written() ? cli_exit_result
-                                          : cli_exit_charges_file;
+                                          : cli_exit_not_written;
     }
     if (options.json) {
         std::fputs(run_record_json(host.lines(), host.figures() ? &*host.figures() : nullptr,

@@ -1,11 +1,8 @@
 // Result lines and records of the studies.
 #include "cli/cli_study.h"
-#include "core/base/messages.h"
 
-#include "cli/cli_run.h"
-#include "core/base/c_locale.h"
+#include "cli/cli_exit.h"
 #include "input/number_syntax.h"
-#include "input/read_inputs.h"
 #include "input/utf8.h"
 #include "studies/study.h"
 #include "studies/study_report.h"
@@ -27,19 +24,16 @@ void print_failure(std::FILE *err, const study_point &point) {
 
 // The strip thickness of the study in metres, as its records give every length.
 std::string thickness_json(const cli_options &options) {
-    std::wstring text = options.fields[field_index(input_field::t)];
-    wchar_t buffer[message_buffer_size];
-    copy_field_text(text, buffer, message_buffer_size);
-    double value = 0;
-    if (parse_number(buffer, &value) != parse_ok) return "null";
-    return format_double(value * 0.001);
+    std::optional<double> value = number_finite(options.fields[field_index(input_field::t)]);
+    return value ? format_double(*value * 0.001) : "null";
 }
 
-int run_converge(const cli_options &options, std::FILE *out, std::FILE *err) {
+int run_converge(const cli_options &options, std::FILE *out, std::FILE *err,
+                 const calc_env &limits) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
     // The specified trapezoid sums scatter from mesh to mesh instead of converging, so
     // an estimate is only honest with the accurate variant.
-    convergence c = study_converge(fields, options.tolerance);
+    convergence c = study_converge(fields, options.tolerance, limits);
     std::string points_json;
     for (const study_point &p : c.points) {
         if (!p.ok) {
@@ -74,16 +68,18 @@ int run_converge(const cli_options &options, std::FILE *out, std::FILE *err) {
     return c.converged ? cli_exit_result : c.estimated ? cli_exit_not_converged : cli_exit_failed;
 }
 
-int run_synthesis(const cli_options &options, std::FILE *out, std::FILE *err) {
+int run_synthesis(const cli_options &options, std::FILE *out, std::FILE *err,
+                  const calc_env &limits) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
-    synthesis s = study_synthesize(fields, options.solve_for, options.target_z0, options.variant);
+    synthesis s =
+        study_synthesize(fields, *options.solve_for, options.target_z0, options.variant, limits);
     if (!s.found) {
         for (const std::string &line :
-             synthesis_report(s, options.solve_for, options.target_z0, options.variant))
+             synthesis_report(s, *options.solve_for, options.target_z0, options.variant))
             std::fprintf(err, "%s\n", line.c_str());
         return s.searched_from.empty() ? cli_exit_failed : cli_exit_unreachable;
     }
-    const char *name = cli_field_name(options.solve_for);
+    const char *name = field_spec_of(*options.solve_for).option;
     std::string value = wide_to_utf8(s.best.value);
     if (options.json) {
         std::fprintf(out,
@@ -96,7 +92,7 @@ int run_synthesis(const cli_options &options, std::FILE *out, std::FILE *err) {
                      thickness_json(options).c_str());
     } else {
         for (const std::string &line :
-             synthesis_report(s, options.solve_for, options.target_z0, options.variant))
+             synthesis_report(s, *options.solve_for, options.target_z0, options.variant))
             std::fprintf(out, "%s\n", line.c_str());
     }
     return cli_exit_result;
@@ -105,11 +101,11 @@ int run_synthesis(const cli_options &options, std::FILE *out, std::FILE *err) {
 // One calculation per value; the table (CSV, or with --json a JSON record on standard
 // output) and the chart. Every row carries the thickness, so tables of different boards
 // never read alike.
-int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err) {
+int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err, const calc_env &limits) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
-    sweep run = study_sweep(fields, options.sweep_field, options.sweep_from, options.sweep_to,
-                            options.sweep_step, options.variant);
-    const char *name = cli_field_name(options.sweep_field);
+    sweep run = study_sweep(fields, *options.sweep_field, options.sweep_from, options.sweep_to,
+                            options.sweep_step, options.variant, limits);
+    const char *name = field_spec_of(*options.sweep_field).option;
     std::string table = sweep_csv(run);
     std::string json_points;
     int failures = 0;
@@ -138,9 +134,8 @@ int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err) {
                      "{\n  \"variant\": \"%s\",\n  \"field\": \"%s\",\n  \"t\": %s,\n"
                      "  \"points\": [%s\n  ]\n}\n",
                      variant_name(options.variant), name,
-                     options.sweep_field == field_index(input_field::t)
-                         ? "null"
-                         : thickness_json(options).c_str(),
+                     options.sweep_field == input_field::t ? "null"
+                                                           : thickness_json(options).c_str(),
                      json_points.c_str());
     } else if (options.csv_file.empty()) {
         std::fputs(table.c_str(), out);
@@ -150,14 +145,15 @@ int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err) {
                              [&](std::FILE *f) { return write_svg_plot(f, sweep_series(run)); }) &&
                   written;
     }
-    if (!written) return cli_exit_charges_file;
+    if (!written) return cli_exit_not_written;
     return failures == long(run.points.size()) ? cli_exit_failed : cli_exit_result;
 }
 
 } // namespace
 
-int cli_study_run(const cli_options &options, std::FILE *out, std::FILE *err) {
-    if (options.converge) return run_converge(options, out, err);
-    if (options.synthesize) return run_synthesis(options, out, err);
-    return run_sweep(options, out, err);
+int cli_study_run(const cli_options &options, std::FILE *out, std::FILE *err,
+                  const calc_env &limits) {
+    if (options.converge) return run_converge(options, out, err, limits);
+    if (options.synthesize) return run_synthesis(options, out, err, limits);
+    return run_sweep(options, out, err, limits);
 }

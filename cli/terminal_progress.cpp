@@ -16,11 +16,13 @@ void terminal_progress::show(void *self, progress_phase phase, double fraction) 
     p.written_ = true;
 }
 
-terminal_progress::terminal_progress(std::FILE *stream) {
+terminal_progress::terminal_progress(std::FILE *stream, calc_env &env) {
     if (!isatty(fileno(stream))) return;
     shown_on_ = stream;
     started_ = std::chrono::steady_clock::now();
-    binding_.emplace(show, this);
+    env_ = &env;
+    env.progress = show;
+    env.progress_context = this;
 }
 
 void terminal_progress::erase() {
@@ -32,6 +34,6 @@ void terminal_progress::erase() {
 }
 
 terminal_progress::~terminal_progress() {
-    binding_.reset();
+    if (env_) env_->progress = nullptr;
     erase();
 }

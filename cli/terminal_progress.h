@@ -3,17 +3,16 @@
 // calculation has taken more than a second.
 #pragma once
 
-#include "core/base/progress.h"
+#include "core/base/calc_env.h"
 
 #include <chrono>
 #include <cstdio>
-#include <optional>
 
-// While alive, shows the core's progress on stream if it is a terminal; erases the line
-// when it ends.
+// While alive, shows the progress of the runs of env on stream if it is a terminal (env
+// then reports to it); erases the line and unhooks itself from env when it ends.
 class terminal_progress {
   public:
-    explicit terminal_progress(std::FILE *stream);
+    terminal_progress(std::FILE *stream, calc_env &env);
     ~terminal_progress();
     terminal_progress(const terminal_progress &) = delete;
     terminal_progress &operator=(const terminal_progress &) = delete;
@@ -30,5 +29,5 @@ class terminal_progress {
     int last_percent_ = -1;
     progress_phase last_phase_ = progress_phase::fill;
     bool written_ = false;
-    std::optional<progress_binding> binding_;
+    calc_env *env_ = nullptr; // the environment reporting here, while shown
 };

@@ -1,7 +1,6 @@
 // Reading, validating and writing design files.
 #include "input/design_file.h"
 
-#include "core/base/messages.h"
 #include "input/utf8.h"
 
 #include <nlohmann/json.hpp>
@@ -16,39 +15,26 @@
 
 namespace {
 
-constexpr const char *field_keys[input_field_count] = {"w1",        "w2", "h",         "d",
-                                                       "epsilon_r", "p",  "mesh_step", "t"};
 constexpr long max_design_bytes = 1 << 20;
 
-// The design's texts as validation reads them, the refusal lines caught on the way.
+// The design's texts as validation reads them, in millimetres.
 class design_source final : public input_source {
   public:
     explicit design_source(const design &d) : design_(d) {}
     void clear_results() override {}
     void add_line(const wchar_t *) override {}
-    void fetch_text(input_field field, wchar_t *buffer, std::size_t capacity) override {
-        last_ = field;
-        copy_field_text(design_field_mm(design_, field), buffer, capacity);
-    }
-    input_field last_fetched() const { return last_; }
-
-    static void keep(void *source, const wchar_t *text) {
-        static_cast<design_source *>(source)->lines_.emplace_back(text);
-    }
-    std::string lines() const {
-        std::string joined;
-        for (const std::wstring &line : lines_) {
-            if (!joined.empty()) joined += ' ';
-            joined += wide_to_utf8(line);
-        }
-        return joined;
-    }
+    std::wstring fetch_text(input_field field) override { return design_field_mm(design_, field); }
 
   private:
     const design &design_;
-    input_field last_ = input_field::w1;
-    std::vector<std::wstring> lines_;
 };
+
+// Validation's refusal lines, joined into one.
+void keep_line(void *joined, const wchar_t *text) {
+    std::string &lines = *static_cast<std::string *>(joined);
+    if (!lines.empty()) lines += ' ';
+    lines += wide_to_utf8(text);
+}
 
 std::string system_error(const std::string &path, const char *what) {
     return path + ": " + what + ": " + std::strerror(errno);
@@ -108,26 +94,29 @@ bool parse_document(const nlohmann::json &doc, design &d, std::string &error) {
         return false;
     }
     const json &fields = doc["fields"];
-    for (int i = 0; i < input_field_count; ++i) {
-        std::string where = std::string("\"fields\".\"") + field_keys[i] + "\"";
-        if (!fields.contains(field_keys[i])) {
+    for (const field_spec &f : field_specs()) {
+        std::string where = std::string("\"fields\".\"") + f.key + "\"";
+        if (!fields.contains(f.key)) {
             error = where + " is missing";
             return false;
         }
-        if (!fields[field_keys[i]].is_string()) {
+        if (!fields[f.key].is_string()) {
             error = where + " must be a text";
             return false;
         }
-        d.fields[i] = utf8_to_wide(fields[field_keys[i]].get<std::string>());
+        d.fields[field_index(f.field)] = utf8_to_wide(fields[f.key].get<std::string>());
     }
     std::string variant = doc.contains("variant") && doc["variant"].is_string()
                               ? doc["variant"].get<std::string>()
                               : std::string();
-    if (variant != "specified" && variant != "accurate") {
+    if (variant == variant_name(solver_variant::accurate)) {
+        d.variant = solver_variant::accurate;
+    } else if (variant == variant_name(solver_variant::specified)) {
+        d.variant = solver_variant::specified;
+    } else {
         error = "\"variant\" must be specified or accurate";
         return false;
     }
-    d.variant = variant == "accurate" ? solver_variant::accurate : solver_variant::specified;
     double percent = doc.contains("tolerance_percent") && doc["tolerance_percent"].is_number()
                          ? doc["tolerance_percent"].get<double>()
                          : NAN;
@@ -146,24 +135,21 @@ std::wstring design_field_mm(const design &d, input_field field) {
     return field_is_length(field) ? length_text_convert(text, d.unit, length_unit::mm) : text;
 }
 
+design::design() {
+    for (const field_spec &f : field_specs())
+        fields[field_index(f.field)] = f.start;
+}
+
 bool design_validate(const design &d, std::string &error) {
-    static std::FILE *diagnostics = std::fopen("/dev/null", "w");
     design_source source(d);
+    std::string lines;
+    calc_env env;
+    env.sinks = {keep_line, keep_line, &lines};
     calc_params params{};
-    bool accepted;
-    input_field refused;
-    {
-        sinks_binding to_source(design_source::keep, design_source::keep, &source);
-        accepted = read_inputs(source, &params, diagnostics ? diagnostics : stderr) == 0;
-        refused = source.last_fetched();
-        if (accepted) {
-            refused = input_field::t;
-            accepted = read_thickness(design_field_mm(d, input_field::t).c_str(), &params) == 0;
-        }
-    }
-    if (accepted) return true;
-    error = std::string("field ") + field_keys[field_index(refused)] + " = \"" +
-            wide_to_utf8(d.fields[field_index(refused)]) + "\": " + source.lines();
+    std::optional<input_field> refused = validate_fields(source, &params, env);
+    if (!refused) return true;
+    error = std::string("field ") + field_spec_of(*refused).key + " = \"" +
+            wide_to_utf8(d.fields[field_index(*refused)]) + "\": " + lines;
     return false;
 }
 
@@ -198,10 +184,10 @@ std::string design_json(const design &d) {
     doc["program"] = ORVANTA_VERSION;
     doc["unit"] = length_unit_name(d.unit);
     nlohmann::ordered_json fields;
-    for (int i = 0; i < input_field_count; ++i)
-        fields[field_keys[i]] = wide_to_utf8(d.fields[i]);
+    for (const field_spec &f : field_specs())
+        fields[f.key] = wide_to_utf8(d.fields[field_index(f.field)]);
     doc["fields"] = fields;
-    doc["variant"] = d.variant == solver_variant::accurate ? "accurate" : "specified";
+    doc["variant"] = variant_name(d.variant);
     doc["tolerance_percent"] = d.tolerance * 100;
     // A text that is no valid UTF-8 is written with replacement characters, never refused.
     return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";

@@ -13,12 +13,13 @@
 constexpr int design_format_version = 1;
 
 struct design {
-    // In input_field order, t last; each starts as the dialog's start value.
-    std::wstring fields[input_field_count] = {L"2.4", L"10",  L"0.79", L"0.0",
-                                              L"2.2", L"2.0", L"AUTO", L"0"};
+    design();
+
+    // In input_field order, t last; each starts as its start text.
+    std::wstring fields[input_field_count];
     length_unit unit = length_unit::mm;
     solver_variant variant = solver_variant::specified;
-    double tolerance = 0.0005; // relative (0.05 %)
+    double tolerance = default_tolerance; // relative
 };
 
 // The field's text as the calculation reads it: a length converted from the design's
@@ -27,18 +28,16 @@ std::wstring design_field_mm(const design &d, input_field field);
 
 // Whether the design's texts pass the calculator's validation, in millimetres (a
 // thickness with the specified variant is a state the window may hold and Calculate
-// refuses; it is kept, not refused here). On a refusal returns false with `error` naming the field
-// by its key and giving validation's own lines, e.g. `field w1 = "-1": ERROR: The value of `w1`
-// must be > 0`. Uses the shared message buffer and binds the message sinks for its duration: not
-// while a calculation runs.
+// refuses; it is kept, not refused here). On a refusal returns false with `error` naming
+// the field by its key and giving validation's own lines, e.g.
+// `field w1 = "-1": ERROR: The value of `w1` must be > 0`.
 bool design_validate(const design &d, std::string &error);
 
 // Reads the design file at path into out. On failure returns false, leaves out
 // untouched, and sets error to one line that names the file and says what is wrong: it
 // cannot be opened or read, is larger than 1 MB, is no JSON, is no design document, was
 // written by a newer format, lacks a key or has one of the wrong kind, or holds a text
-// that validation refuses (design_validate). Unknown keys are ignored. As
-// design_validate, not while a calculation runs.
+// that validation refuses (design_validate). Unknown keys are ignored.
 bool design_read(const std::string &path, design &out, std::string &error);
 
 // Writes the design to path atomically: a temporary file in the same directory, synced

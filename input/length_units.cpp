@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <vector>
 
 namespace {
 
@@ -25,18 +24,12 @@ double tenth_micrometres(length_unit unit) {
     return 10000;
 }
 
-// As validation compares keywords: the untrimmed text, folding only A-Z.
+// Any field's keyword, as validation compares them.
 bool is_keyword(std::wstring_view text) {
-    auto equals = [text](std::wstring_view keyword) {
-        if (text.size() != keyword.size()) return false;
-        for (std::size_t i = 0; i < text.size(); ++i) {
-            wchar_t c =
-                text[i] >= L'a' && text[i] <= L'z' ? wchar_t(text[i] - L'a' + L'A') : text[i];
-            if (c != keyword[i]) return false;
-        }
-        return true;
-    };
-    return equals(L"AUTO") || equals(L"INF");
+    for (const field_spec &f : field_specs()) {
+        if (f.keyword && keyword_equals(text, f.keyword)) return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -79,21 +72,11 @@ double length_unit_mm(length_unit unit) {
     return tenth_micrometres(unit) / 10000;
 }
 
-bool field_is_length(input_field field) {
-    return field != input_field::epsilon_r;
-}
-
 std::wstring length_text_convert(std::wstring_view text, length_unit from, length_unit to) {
     if (from == to || is_keyword(text)) return std::wstring(text);
-    // parse_number works in place on a terminated text; a NUL inside becomes U+FFFD, so
-    // "2<NUL>abc" stays the text it is instead of being read as 2.
-    std::vector<wchar_t> buffer(text.size() + 1);
-    copy_field_text(text, buffer.data(), buffer.size());
-    double value = 0;
-    if (parse_number(buffer.data(), &value) != parse_ok || !std::isfinite(value)) {
-        return std::wstring(text);
-    }
-    double converted = value * tenth_micrometres(from) / tenth_micrometres(to);
+    std::optional<double> value = number_finite(text);
+    if (!value) return std::wstring(text);
+    double converted = *value * tenth_micrometres(from) / tenth_micrometres(to);
     // "%.15g" of an infinity would read "inf", which w2 takes as its keyword.
     if (!std::isfinite(converted)) return converted > 0 ? L"1e999" : L"-1e999";
     char digits[32];

@@ -3,7 +3,7 @@
 // always reads millimetre texts, and a text in millimetres is never rewritten.
 #pragma once
 
-#include "input/read_inputs.h"
+#include "input/fields.h"
 
 #include <string>
 #include <string_view>
@@ -23,9 +23,6 @@ bool length_unit_from_name(std::string_view name, length_unit &out);
 
 // The length of one unit in millimetres (a mil: 0.0254).
 double length_unit_mm(length_unit unit);
-
-// Whether the field holds a length: all but epsilon_r.
-bool field_is_length(input_field field);
 
 // The text of a field in `from` units as the same length in `to` units. The same unit
 // gives the text unchanged. Keywords (AUTO, INF in any letter case) and texts that are

@@ -1,8 +1,8 @@
 // Number parsing for the input fields.
 #include "input/number_syntax.h"
 
+#include <cmath>
 #include <cstdint>
-#include <cwchar>
 #include <limits>
 
 namespace {
@@ -13,17 +13,6 @@ bool is_white(wchar_t c) {
 
 bool is_digit(wchar_t c) {
     return c >= L'0' && c <= L'9';
-}
-
-void trim(wchar_t *text) {
-    std::size_t start = 0;
-    while (is_white(text[start]))
-        ++start;
-    std::size_t length = std::wcslen(text + start);
-    std::wmemmove(text, text + start, length + 1);
-    while (length > 0 && is_white(text[length - 1]))
-        --length;
-    text[length] = L'\0';
 }
 
 // ipow with the exponent widened, so that negating the most negative 32-bit exponent
@@ -47,37 +36,48 @@ double ipow(double x, std::int32_t n) {
     return power(x, n);
 }
 
-parse_result parse_number(wchar_t *text, double *target) {
-    trim(text);
-    const wchar_t *c = text;
-    bool negative = *c == L'-';
-    if (negative) ++c;
-    if (!is_digit(*c) && *c != L'.') return parse_syntax_error;
+std::wstring_view number_trim(std::wstring_view text) {
+    while (!text.empty() && is_white(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && is_white(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+parse_result parse_number(std::wstring_view text, double *target) {
+    std::wstring_view rest = number_trim(text);
+    // The character at the front, or NUL at the end (the text holds no NUL of its own:
+    // a field's NUL was replaced when it was read).
+    auto next = [&rest] { return rest.empty() ? L'\0' : rest.front(); };
+    auto take = [&rest] { rest.remove_prefix(1); };
+    bool negative = next() == L'-';
+    if (negative) take();
+    if (!is_digit(next()) && next() != L'.') return parse_syntax_error;
 
     // Every mantissa digit, fraction digits included, goes through M = M * 10 + digit:
     // trailing zeros of the fraction take part in the rounding.
     double mantissa = 0;
     std::int64_t fraction_digits = 0;
-    while (is_digit(*c))
-        mantissa = mantissa * 10 + (*c++ - L'0');
-    if (*c == L'.') {
-        ++c;
-        while (is_digit(*c)) {
-            mantissa = mantissa * 10 + (*c++ - L'0');
+    for (; is_digit(next()); take())
+        mantissa = mantissa * 10 + (next() - L'0');
+    if (next() == L'.') {
+        take();
+        for (; is_digit(next()); take()) {
+            mantissa = mantissa * 10 + (next() - L'0');
             ++fraction_digits;
         }
     }
 
     std::int64_t exponent = 0;
     bool exponent_overflow = false;
-    if (*c == L'E' || *c == L'e') {
-        ++c;
-        bool exponent_negative = *c == L'-';
-        if (exponent_negative) ++c;
-        if (!is_digit(*c)) return parse_syntax_error;
+    if (next() == L'E' || next() == L'e') {
+        take();
+        bool exponent_negative = next() == L'-';
+        if (exponent_negative) take();
+        if (!is_digit(next())) return parse_syntax_error;
         constexpr std::int64_t limit = std::numeric_limits<std::int32_t>::max();
-        while (is_digit(*c)) {
-            exponent = exponent * 10 + (*c++ - L'0');
+        for (; is_digit(next()); take()) {
+            exponent = exponent * 10 + (next() - L'0');
             if (exponent > limit) {
                 exponent_overflow = true;
                 exponent = limit;
@@ -85,7 +85,7 @@ parse_result parse_number(wchar_t *text, double *target) {
         }
         if (exponent_negative) exponent = -exponent;
     }
-    if (*c != L'\0') return parse_syntax_error;
+    if (!rest.empty()) return parse_syntax_error;
     std::int64_t k = exponent - fraction_digits;
     if (exponent_overflow || k < std::numeric_limits<std::int32_t>::min()) {
         return parse_out_of_range;
@@ -96,4 +96,10 @@ parse_result parse_number(wchar_t *text, double *target) {
     double value = k == 0 ? mantissa : mantissa * ipow(10.0, static_cast<std::int32_t>(k));
     *target = negative ? -value : value;
     return parse_ok;
+}
+
+std::optional<double> number_finite(std::wstring_view text) {
+    double value = 0;
+    if (parse_number(text, &value) != parse_ok || !std::isfinite(value)) return std::nullopt;
+    return value;
 }

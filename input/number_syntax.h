@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string_view>
 
 // x to the power n by repeated squaring; a negative n squares 1 / x. Cannot fail.
 double ipow(double x, std::int32_t n);
@@ -15,7 +17,12 @@ enum parse_result {
     parse_out_of_range = -2, // the exponent does not fit its 32-bit accumulator
 };
 
-// Trims TAB, LF, CR and SPACE from both ends of the zero-terminated text in place (the
-// trimmed text is what a refusal shows), then parses it. On parse_ok the value is
-// stored into *target; otherwise *target is left unchanged.
-parse_result parse_number(wchar_t *text, double *target);
+// The text without the TAB, LF, CR and SPACE at its ends: what a refusal shows.
+std::wstring_view number_trim(std::wstring_view text);
+
+// Parses the trimmed text. On parse_ok the value is stored into *target (an infinity
+// when it is beyond the doubles); otherwise *target is left unchanged.
+parse_result parse_number(std::wstring_view text, double *target);
+
+// The value of a text that is a finite number in the syntax, or none.
+std::optional<double> number_finite(std::wstring_view text);

@@ -25,7 +25,7 @@ std::string run_record_json(const std::vector<std::wstring> &lines, const calc_f
         field(name, known ? std::to_string(value) : "null");
     };
     field("ok", ok ? "true" : "false");
-    field("variant", variant == solver_variant::accurate ? "\"accurate\"" : "\"specified\"");
+    field("variant", std::string("\"") + variant_name(variant) + "\"");
     field("microstrip", o && o->microstrip ? "true" : "false");
     const calc_params *line = o ? &o->entered : nullptr;
     bool microstrip = o && o->microstrip;

@@ -4,7 +4,8 @@
 // a microstrip that was solved as its mirrored pair, that pair under its own key.
 #pragma once
 
-#include "core/job/calc_job.h"
+#include "core/base/calc_host.h"
+#include "core/job/solver_variant.h"
 
 #include <string>
 #include <vector>

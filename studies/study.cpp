@@ -19,10 +19,10 @@
 namespace {
 
 // The dialog of one study point: its texts in, its lines and figures out.
-class study_host final : public text_dialog {
+class study_host final : public headless_dialog {
   public:
     study_host(const field_texts &fields, study_point &point)
-        : text_dialog(fields.data()), point_(point) {}
+        : headless_dialog(fields), point_(point) {}
 
     void append_line(const wchar_t *text) override { point_.lines.emplace_back(text); }
     void finished(const calc_outcome &outcome) override {
@@ -40,10 +40,8 @@ class study_host final : public text_dialog {
 };
 
 std::optional<double> parse_text(const std::wstring &text) {
-    wchar_t buffer[message_buffer_size];
-    copy_field_text(text, buffer, message_buffer_size);
     double value = 0;
-    if (parse_number(buffer, &value) != parse_ok) return std::nullopt;
+    if (parse_number(text, &value) != parse_ok) return std::nullopt;
     return value;
 }
 
@@ -56,30 +54,22 @@ std::wstring study_value_text(double value) {
     return text;
 }
 
-study_point study_run(const field_texts &fields, solver_variant variant) {
-    static std::FILE *diagnostics = std::fopen("/dev/null", "w");
+study_point study_run(const field_texts &fields, solver_variant variant, const calc_env &env) {
+    study_point point;
+    study_host host(fields, point);
+    calc_env own = calc_host_env(host, env);
     // A study explores values the user did not type; one of them (a thin slab makes a
     // fine automatic step) could ask the specified variant's uniform mesh for tens of
     // thousands of cells. Such a point fails with the memory lines, as on a small
     // machine, instead of running for minutes: about 2000 cells at most. The accurate
     // variant's graded panels stay few; it refuses a mesh by the memory available.
-    std::size_t ceiling = core_memory_ceiling_set();
     if (variant == solver_variant::specified) {
-        core_memory_ceiling(ceiling > 0 ? std::min(ceiling, study_memory_ceiling)
-                                        : study_memory_ceiling);
+        own.memory_ceiling = own.memory_ceiling > 0
+                                 ? std::min(own.memory_ceiling, study_memory_ceiling)
+                                 : study_memory_ceiling;
     }
-    study_point point;
-    study_host host(fields, point);
-    sinks_binding to_this_point(text_dialog::sink, text_dialog::sink, &host);
     calc_params params{};
-    const wchar_t *thickness = fields.size() > std::size_t(field_index(input_field::t))
-                                   ? fields[field_index(input_field::t)].c_str()
-                                   : L"0";
-    if (read_inputs(host, &params, diagnostics ? diagnostics : stderr) == 0 &&
-        read_thickness(thickness, &params) == 0) {
-        calc_thread(&host, &params, variant);
-    }
-    if (variant == solver_variant::specified) core_memory_ceiling(ceiling);
+    if (!validate_fields(host, &params, own)) calc_thread(&host, &params, variant, own);
     return point;
 }
 
@@ -124,22 +114,22 @@ double extrapolate(const std::vector<study_point> &points, double study_point::*
 
 std::wstring study_failure_reason(const study_point &point) {
     for (auto line = point.lines.rbegin(); line != point.lines.rend(); ++line) {
-        if (*line != L"Calculation failed") return *line;
+        if (*line != calc_failed_text) return *line;
     }
     return L"the calculation failed";
 }
 
-convergence study_converge(const field_texts &fields, double tolerance, int max_solves,
-                           const study_watch &watch) {
+convergence study_converge(const field_texts &fields, double tolerance, const calc_env &env,
+                           int max_solves, const study_watch &watch) {
     convergence result;
     // Every solve goes through here: the watch hears of it, and a cancel ends the study.
     auto run = [&](const field_texts &texts) -> std::optional<study_point> {
-        if (watch.cancelled()) {
+        if (env_cancelled(env)) {
             result.cancelled = true;
             result.stop = L"cancelled";
             return std::nullopt;
         }
-        study_point point = study_run(texts, solver_variant::accurate);
+        study_point point = study_run(texts, solver_variant::accurate, env);
         point.value = texts[field_index(input_field::mesh_step)];
         if (watch.solved) watch.solved(point);
         return point;
@@ -188,13 +178,14 @@ convergence study_converge(const field_texts &fields, double tolerance, int max_
     return result;
 }
 
-synthesis study_synthesize(const field_texts &fields, int field, double target,
-                           solver_variant variant, const study_watch &watch) {
+synthesis study_synthesize(const field_texts &fields, input_field field, double target,
+                           solver_variant variant, const calc_env &env, const study_watch &watch) {
     synthesis result;
     field_texts texts = fields;
-    double start = parse_text(fields[field]).value_or(0);
-    bool offset = field == field_index(input_field::d);
-    bool permittivity = field == field_index(input_field::epsilon_r);
+    std::wstring &text = texts[field_index(field)];
+    double start = parse_text(text).value_or(0);
+    bool offset = field == input_field::d;
+    bool permittivity = field == input_field::epsilon_r;
     // The ladder: the field's value times powers of two (an offset from a base of its
     // size, or 1 mm for none; a permittivity by its excess over 1).
     double base = offset ? (start == 0 ? 1.0 : std::fabs(start)) : permittivity ? start - 1 : start;
@@ -209,15 +200,15 @@ synthesis study_synthesize(const field_texts &fields, int field, double target,
     };
     std::vector<sample> samples; // in increasing value
     auto evaluate = [&](double value) -> const sample * {
-        if (watch.cancelled()) result.cancelled = true;
+        if (env_cancelled(env)) result.cancelled = true;
         if (result.cancelled) return nullptr;
-        texts[field] = study_value_text(value);
-        study_point point = study_run(texts, variant);
+        text = study_value_text(value);
+        study_point point = study_run(texts, variant, env);
         ++result.solves;
-        point.value = texts[field];
+        point.value = text;
         if (watch.solved) watch.solved(point);
         if (!point.ok) return nullptr;
-        double exact = parse_text(texts[field]).value_or(value);
+        double exact = parse_text(text).value_or(value);
         auto at = std::lower_bound(samples.begin(), samples.end(), exact,
                                    [](const sample &s, double v) { return s.value < v; });
         return &*samples.insert(at, sample{exact, point});
@@ -269,15 +260,15 @@ long study_sweep_count(double from, double to, double step) {
     return long(std::floor(count + 1e-9)) + 1;
 }
 
-sweep study_sweep(const field_texts &fields, int field, double from, double to, double step,
-                  solver_variant variant, const study_watch &watch) {
+sweep study_sweep(const field_texts &fields, input_field field, double from, double to, double step,
+                  solver_variant variant, const calc_env &env, const study_watch &watch) {
     sweep result;
     result.field = field;
     result.thickness = fields[field_index(input_field::t)];
     field_texts texts = fields;
     long count = study_sweep_count(from, to, step);
     for (long k = 0; k < count; ++k) {
-        if (watch.cancelled()) {
+        if (env_cancelled(env)) {
             result.cancelled = true;
             break;
         }
@@ -286,9 +277,9 @@ sweep study_sweep(const field_texts &fields, int field, double from, double to, 
         // -0.5 in steps of 0.25) lands near 1e-16 instead, which a length field would
         // take for a real, absurdly narrow strip.
         if (std::fabs(value) < 1e-9 * std::fabs(step)) value = 0;
-        texts[field] = study_value_text(value);
-        study_point point = study_run(texts, variant);
-        point.value = texts[field];
+        texts[field_index(field)] = study_value_text(value);
+        study_point point = study_run(texts, variant, env);
+        point.value = texts[field_index(field)];
         result.x.push_back(value);
         result.points.push_back(point);
         if (watch.solved) watch.solved(result.points.back());

@@ -4,9 +4,10 @@
 // study reports can be typed back in and gives the same numbers.
 #pragma once
 
+#include "core/base/calc_env.h"
 #include "core/job/solver_variant.h"
+#include "input/fields.h"
 
-#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -23,28 +24,26 @@ struct study_point {
     std::vector<std::wstring> lines; // the run's lines, for reporting a refusal or failure
 };
 
-// The seven field texts of the dialog, indexed by at(input_field).
+// The eight field texts, in input_field order.
 using field_texts = std::vector<std::wstring>;
 
 // The memory one study point of the specified variant may use: the solver's peak for
 // about 2000 cells.
 constexpr std::size_t study_memory_ceiling = std::size_t{80} << 20;
 
-// One run with these texts; the sinks are taken over for its duration.
-study_point study_run(const field_texts &fields, solver_variant variant);
+// One run with these texts, in an environment of its own that takes env's threads, test
+// switches and cancel flag and keeps the run's lines in the point.
+study_point study_run(const field_texts &fields, solver_variant variant, const calc_env &env);
 
 // Why a point failed: its last line that says more than that it failed.
 std::wstring study_failure_reason(const study_point &point);
 
-// What a host sees of a running study, and how it stops one. The study tells `solved` of
-// each point as soon as it has run (on the study's thread), and looks at `cancel` before
-// every solve: once it is set the study ends at once, marked cancelled, with the points
-// it had.
+// What a host sees of a running study: the study tells `solved` of each point as soon as
+// it has run (on the study's thread). A study looks at its environment's cancel flag
+// before every solve: once it is set the study ends at once, marked cancelled, with the
+// points it had.
 struct study_watch {
     std::function<void(const study_point &)> solved;
-    const std::atomic<bool> *cancel = nullptr;
-
-    bool cancelled() const { return cancel && cancel->load(); }
 };
 
 struct convergence {
@@ -65,8 +64,8 @@ struct convergence {
 // stops when both estimates' relative errors are within tolerance (at least three
 // solves), when a solve fails or is refused (the next mesh would not fit the memory
 // available), or after max_solves. The best estimate so far is kept either way.
-convergence study_converge(const field_texts &fields, double tolerance, int max_solves = 8,
-                           const study_watch &watch = {});
+convergence study_converge(const field_texts &fields, double tolerance, const calc_env &env,
+                           int max_solves = 8, const study_watch &watch = {});
 
 struct synthesis {
     bool found = false;
@@ -77,14 +76,15 @@ struct synthesis {
     bool cancelled = false;                  // stopped by the watch: nothing else holds
 };
 
-// Finds the value of field (an index into field_texts) giving Z0 = target, within 0.001
-// ohm or as close as the texts allow: brackets the target on a geometric ladder around the
-// field's value, then Brent's method.
-synthesis study_synthesize(const field_texts &fields, int field, double target,
-                           solver_variant variant, const study_watch &watch = {});
+// Finds the value of field giving Z0 = target, within 0.001 ohm or as close as the
+// texts allow: brackets the target on a geometric ladder around the field's value, then
+// Brent's method.
+synthesis study_synthesize(const field_texts &fields, input_field field, double target,
+                           solver_variant variant, const calc_env &env,
+                           const study_watch &watch = {});
 
 struct sweep {
-    int field = -1;
+    input_field field = input_field::w1;
     std::vector<double> x;           // the values asked for, field units
     std::vector<study_point> points; // one per value run, its text in value
     std::wstring thickness;          // the strip thickness text of every point
@@ -96,8 +96,8 @@ struct sweep {
 long study_sweep_count(double from, double to, double step);
 
 // One run per value of the field: from, from + step, ... up to to.
-sweep study_sweep(const field_texts &fields, int field, double from, double to, double step,
-                  solver_variant variant, const study_watch &watch = {});
+sweep study_sweep(const field_texts &fields, input_field field, double from, double to, double step,
+                  solver_variant variant, const calc_env &env, const study_watch &watch = {});
 
 // The text of a field value as the study writes it (12 significant digits, C locale).
 std::wstring study_value_text(double value);

@@ -1,9 +1,7 @@
 // Text forms of the studies' results.
 #include "studies/study_report.h"
 
-#include "cli/cli_options.h"
 #include "core/base/c_locale.h"
-#include "input/read_inputs.h"
 #include "input/utf8.h"
 #include "studies/text_format.h"
 
@@ -11,9 +9,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr const char *field_labels[] = {"w1 (mm)",   "w2 (mm)", "h (mm)",         "d (mm)",
-                                        "epsilon_r", "p (mm)",  "mesh step (mm)", "t (mm)"};
 
 std::string printf_string(const char *format, auto... values) {
     c_locale_scope numbers_in_c_locale;
@@ -24,12 +19,9 @@ std::string printf_string(const char *format, auto... values) {
 
 } // namespace
 
-const char *variant_name(solver_variant variant) {
-    return variant == solver_variant::accurate ? "accurate" : "specified";
-}
-
-const char *study_field_label(int field) {
-    return field_labels[field];
+std::string study_field_label(input_field field) {
+    const field_spec &f = field_spec_of(field);
+    return f.unit == field_unit::length ? std::string(f.label) + " (mm)" : std::string(f.label);
 }
 
 std::vector<std::string> convergence_report(const convergence &c, double tolerance) {
@@ -66,9 +58,9 @@ std::vector<std::string> convergence_report(const convergence &c, double toleran
     return lines;
 }
 
-std::vector<std::string> synthesis_report(const synthesis &s, int field, double target,
+std::vector<std::string> synthesis_report(const synthesis &s, input_field field, double target,
                                           solver_variant variant) {
-    const char *name = cli_field_name(field);
+    const char *name = field_spec_of(field).option;
     if (s.cancelled) return {"Synthesis cancelled after " + std::to_string(s.solves) + " solves"};
     if (s.searched_from.empty())
         return {std::string("No calculation succeeded while searching ") + name};
@@ -86,11 +78,10 @@ std::vector<std::string> synthesis_report(const synthesis &s, int field, double 
 }
 
 std::string sweep_csv(const sweep &s) {
-    std::string table = std::string(cli_field_name(s.field)) + ",Z0,eps_eff,cells,t\n";
+    std::string table = std::string(field_spec_of(s.field).option) + ",Z0,eps_eff,cells,t\n";
     for (const study_point &p : s.points) {
         std::string text = wide_to_utf8(p.value);
-        std::string thickness =
-            wide_to_utf8(s.field == field_index(input_field::t) ? p.value : s.thickness);
+        std::string thickness = wide_to_utf8(s.field == input_field::t ? p.value : s.thickness);
         if (p.ok) {
             table += text + "," + format_double(p.z0) + "," + format_double(p.eps_eff) + "," +
                      std::to_string(p.cells) + "," + thickness + "\n";

@@ -17,11 +17,11 @@ std::vector<std::string> convergence_report(const convergence &c, double toleran
 // A synthesis that found its value: the value with the Z0 it gives, then the effective
 // permittivity. One that did not: the line that says why (the range searched and its Z0
 // values, or that no calculation succeeded).
-std::vector<std::string> synthesis_report(const synthesis &s, int field, double target,
+std::vector<std::string> synthesis_report(const synthesis &s, input_field field, double target,
                                           solver_variant variant);
 
-// The field's axis label with its unit, such as "w1 (mm)".
-const char *study_field_label(int field);
+// The field's axis label with its unit, such as "w1 (mm)" or "epsilon_r".
+std::string study_field_label(input_field field);
 
 // The sweep's table: a header line (field,Z0,eps_eff,cells,t), then one row per value;
 // a failed point keeps its value and thickness with empty figures.
@@ -29,6 +29,3 @@ std::string sweep_csv(const sweep &s);
 
 // The sweep as the chart's series, NaN where a point failed.
 plot_series sweep_series(const sweep &s);
-
-// The name of a variant in records: "specified" or "accurate".
-const char *variant_name(solver_variant variant);

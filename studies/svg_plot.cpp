@@ -1,4 +1,4 @@
-// Two stacked panels, each a polyline through the points on linear axes whose ticks are
+// Two stacked panes, each a polyline through the points on linear axes whose ticks are
 // 1, 2 or 5 times a power of ten.
 #include "studies/svg_plot.h"
 
@@ -9,7 +9,7 @@
 
 namespace {
 
-constexpr double width = 720, panel_height = 300, left = 90, right = 20, top = 30, bottom = 50;
+constexpr double width = 720, pane_height = 300, left = 90, right = 20, top = 30, bottom = 50;
 
 struct axis {
     double low, high, tick;
@@ -43,10 +43,10 @@ axis axis_of(const std::vector<double> &values) {
     return nice_axis(low, high);
 }
 
-void panel(std::string &svg, double y0, const axis &ax, const axis &ay,
-           const std::vector<double> &x, const std::vector<double> &y, const std::string &x_label,
-           const char *y_label, const char *colour) {
-    double plot_w = width - left - right, plot_h = panel_height - top - bottom;
+void pane(std::string &svg, double y0, const axis &ax, const axis &ay, const std::vector<double> &x,
+          const std::vector<double> &y, const std::string &x_label, const char *y_label,
+          const char *colour) {
+    double plot_w = width - left - right, plot_h = pane_height - top - bottom;
     auto px = [&](double v) { return left + (v - ax.low) / (ax.high - ax.low) * plot_w; };
     auto py = [&](double v) { return y0 + top + (ay.high - v) / (ay.high - ay.low) * plot_h; };
     char buf[512];
@@ -71,7 +71,7 @@ void panel(std::string &svg, double y0, const axis &ax, const axis &ay,
     std::snprintf(buf, sizeof buf,
                   "<text x='%g' y='%g' text-anchor='middle'>%s</text>\n"
                   "<text x='%g' y='%g' font-weight='bold'>%s</text>\n",
-                  left + plot_w / 2, y0 + panel_height - 10, x_label.c_str(), left, y0 + top - 10,
+                  left + plot_w / 2, y0 + pane_height - 10, x_label.c_str(), left, y0 + top - 10,
                   y_label);
     svg += buf;
     // A failed point breaks the line.
@@ -108,12 +108,12 @@ bool write_svg_plot(std::FILE *file, const plot_series &series) {
                   "<svg xmlns='http://www.w3.org/2000/svg' width='%g' height='%g' "
                   "font-family='sans-serif' font-size='13'>\n"
                   "<rect width='100%%' height='100%%' fill='white'/>\n",
-                  width, 2 * panel_height);
+                  width, 2 * pane_height);
     svg += head;
-    panel(svg, 0, ax, axis_of(series.z0), series.x, series.z0, series.x_label, "Z0 (Ohm)",
-          "#c00000");
-    panel(svg, panel_height, ax, axis_of(series.eps_eff), series.x, series.eps_eff, series.x_label,
-          "effective permittivity", "#0000c0");
+    pane(svg, 0, ax, axis_of(series.z0), series.x, series.z0, series.x_label, "Z0 (Ohm)",
+         "#c00000");
+    pane(svg, pane_height, ax, axis_of(series.eps_eff), series.x, series.eps_eff, series.x_label,
+         "effective permittivity", "#0000c0");
     svg += "</svg>\n";
     return std::fputs(svg.c_str(), file) >= 0;
 }

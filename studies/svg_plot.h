@@ -1,5 +1,5 @@
 // A small SVG chart of a sweep: Z0 and the effective permittivity against the swept
-// field, one panel each, with labelled axes and ticks.
+// field, one pane each, with labelled axes and ticks.
 #pragma once
 
 #include <cstdio>

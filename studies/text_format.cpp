@@ -1,4 +1,4 @@
-// Number, JSON string and CSV formatting for orvanta-cli.
+// Numbers, JSON strings and whole files.
 #include "studies/text_format.h"
 
 #include <cerrno>
@@ -39,21 +39,6 @@ std::string json_string(std::wstring_view text) {
         }
     }
     return quoted + "\"";
-}
-
-bool write_charge_table(std::FILE *file, const mesh_t &mesh, const charge_pair &slab) {
-    std::fputs("index,face,kind,center,half_width,free_charge,total_charge\n", file);
-    for (std::int32_t i = 0; i < mesh.cell_count; ++i) {
-        bool top = i < mesh.strip2_begin ||
-                   (i >= mesh.dielectric_begin && i < mesh.lower_dielectric_begin);
-        bool strip = i < mesh.dielectric_begin;
-        std::fprintf(file, "%d,%s,%s,%s,%s,%s,%s\n", i, top ? "top" : "bottom",
-                     strip ? "strip" : "dielectric", format_double(mesh.cells[i].center).c_str(),
-                     format_double(mesh.cells[i].half_width).c_str(),
-                     format_double(slab.free_charge->data[i]).c_str(),
-                     format_double(slab.total_charge->data[i]).c_str());
-    }
-    return std::fflush(file) == 0 && !std::ferror(file);
 }
 
 bool write_file(const std::string &name, std::FILE *err,

@@ -1,14 +1,11 @@
-// Text forms of the command line's outputs: numbers that read back to the same double,
-// JSON strings, and the charge table.
+// Text forms of the calculator's outputs: numbers that read back to the same double,
+// JSON strings, and files written whole or not at all reported.
 #pragma once
-
-#include "core/job/calc_job.h"
 
 #include <cstdio>
 #include <functional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // 17 significant digits in the C locale's form, or "null" for a non-finite value.
 std::string format_double(double value);
@@ -20,6 +17,3 @@ std::string json_string(std::wstring_view text);
 // says so on err, naming the file and the reason, and returns false.
 bool write_file(const std::string &name, std::FILE *err,
                 const std::function<bool(std::FILE *)> &write);
-
-// The slab problem's cells as CSV with a header line. Returns false when writing failed.
-bool write_charge_table(std::FILE *file, const mesh_t &mesh, const charge_pair &slab);

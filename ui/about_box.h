@@ -1,4 +1,4 @@
-// The About box of template 104: version, contact, what the calculator does and its
+// The About box: version, contact, what the calculator does and its
 // licence. Close and Enter close it; Escape does not.
 #pragma once
 

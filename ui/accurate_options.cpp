@@ -1,7 +1,6 @@
 // The accurate options dialog.
 #include "ui/accurate_options.h"
 
-#include "core/base/messages.h"
 #include "input/number_syntax.h"
 #include "input/read_inputs.h"
 
@@ -35,10 +34,9 @@ QWidget *with_unit(QLineEdit *field, const QString &unit, QWidget *parent) {
 double tolerance_from_text(const QString &text) {
     std::wstring copy = text.trimmed().toStdWString();
     if (!copy.empty() && copy.back() == L'%') copy.pop_back();
-    double percent = 0;
-    if (copy.empty() || parse_number(copy.data(), &percent) != parse_ok) return -1;
-    if (!(percent > 0 && percent < 100)) return -1;
-    return percent / 100;
+    std::optional<double> percent = number_finite(copy);
+    if (!percent || !(*percent > 0 && *percent < 100)) return -1;
+    return *percent / 100;
 }
 
 QString tolerance_text(double tolerance) {
@@ -85,12 +83,9 @@ void accurate_options_dialog::accept() {
     params.h = std::isfinite(h_mm_) ? h_mm_ * 0.001 : INFINITY;
     std::wstring mm =
         length_text_convert(thickness_->text().toStdWString(), unit_, length_unit::mm);
-    int refused;
-    {
-        sinks_binding to_dialog(keep_line, keep_line, &lines);
-        refused = read_thickness(mm.c_str(), &params);
-    }
-    if (refused != 0) {
+    calc_env env;
+    env.sinks = {keep_line, keep_line, &lines};
+    if (read_thickness(mm, &params, env) != 0) {
         QString why;
         for (const std::wstring &line : lines)
             why += QString::fromStdWString(line) + ' ';

@@ -33,7 +33,7 @@ class accurate_options_dialog : public QDialog {
     QLineEdit *thickness_;
     QLineEdit *tolerance_;
     QLabel *message_;
-    double tolerance_value_ = 0.0005;
+    double tolerance_value_ = default_tolerance;
 };
 
 // Reads a tolerance typed in percent ("0.05" or "0.05%"): relative, in (0, 1), or -1.

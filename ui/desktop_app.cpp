@@ -1,8 +1,7 @@
 // Start-up and shut-down of the desktop program.
 #include "ui/desktop_app.h"
 
-#include "core/base/progress.h"
-#include "ui/app_window.h"
+#include "ui/main_window.h"
 
 #include <QMessageBox>
 #include <QPixmap>
@@ -13,7 +12,7 @@
 const QString geometry_bitmap_resource = QStringLiteral(":/orvanta/geometry.bmp");
 
 int desktop_run(QApplication &app, const QString &bitmap_path,
-                const std::function<void(main_window &)> &started, const QString &design) {
+                const std::function<void(calculator_dialog &)> &started, const QString &design) {
     // The resources live in a static library; they are registered explicitly.
     Q_INIT_RESOURCE(orvanta);
     QPixmap bitmap(bitmap_path);
@@ -22,7 +21,7 @@ int desktop_run(QApplication &app, const QString &bitmap_path,
                               QStringLiteral("Could not load resource"));
         return 1;
     }
-    app_window window(bitmap);
+    main_window window(bitmap);
     window.show();
     if (!design.isEmpty()) window.open_design_interactively(design);
     if (started) started(window.calculator());

@@ -1,5 +1,5 @@
-// The desktop program's start and end: bind the sinks to the result list, load the
-// geometry drawing, run the main window until it is closed.
+// The desktop program's start and end: load the geometry drawing, run the main window
+// until it is closed, and end the process without waiting for a running calculation.
 #pragma once
 
 #include <QApplication>
@@ -7,7 +7,7 @@
 
 #include <functional>
 
-class main_window;
+class calculator_dialog;
 
 // The embedded geometry drawing.
 extern const QString geometry_bitmap_resource;
@@ -19,7 +19,8 @@ extern const QString geometry_bitmap_resource;
 // design, if given, is a design file opened at once (a failure is shown, and the window
 // starts with its start values).
 int desktop_run(QApplication &app, const QString &bitmap_path,
-                const std::function<void(main_window &)> &started = {}, const QString &design = {});
+                const std::function<void(calculator_dialog &)> &started = {},
+                const QString &design = {});
 
 // Ends the process at once with the code, without waiting for a calculation that may
 // still be running or blocked in a request to the closed window.

@@ -6,15 +6,12 @@
 
 #include <QPainter>
 
-#include <string>
-
 geometry_picture::geometry_picture(const QPixmap &bitmap, QWidget *parent)
     : QWidget(parent), bitmap_(bitmap) {}
 
 void geometry_picture::set_thickness(const QString &text) {
-    std::wstring copy = text.toStdWString();
-    double value = 0;
-    bool thick = !copy.empty() && parse_number(copy.data(), &value) == parse_ok && value > 0;
+    std::optional<double> value = number_finite(text.toStdWString());
+    bool thick = value && *value > 0;
     if (thick == thick_) return;
     thick_ = thick;
     update();

@@ -9,14 +9,11 @@
 #include <QSettings>
 #include <QVBoxLayout>
 
-#include <string>
-
 namespace {
 
 bool number_above(const QString &text, double limit) {
-    std::wstring copy = text.trimmed().toStdWString();
-    double value = 0;
-    return !copy.empty() && parse_number(copy.data(), &value) == parse_ok && value > limit;
+    std::optional<double> value = number_finite(text.trimmed().toStdWString());
+    return value && *value > limit;
 }
 
 } // namespace

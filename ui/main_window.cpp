@@ -1,504 +1,432 @@
-// The main window of template 101: its controls at their dialog-unit rectangles in tab
-// order, the start values, and the launch of a calculation.
+// The menu bar, the design document and the studies' windows around the calculator.
 #include "ui/main_window.h"
 
 #include "input/number_syntax.h"
-#include "input/read_inputs.h"
-#include "ui/about_box.h"
-#include "ui/geometry_picture.h"
-#include "ui/qt_input_source.h"
-#include "ui/tab_stop_delegate.h"
-#include "ui/worker_host.h"
+#include "studies/run_record.h"
+#include "studies/study_report.h"
+#include "ui/accurate_options.h"
+#include "ui/laminates.h"
+#include "ui/save_file.h"
+#include "ui/sweep_window.h"
+#include "ui/synthesis_dialog.h"
 
-#include "core/base/progress.h"
-#include "ui/qt_layer.h"
-
+#include <QActionGroup>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
-#include <QGroupBox>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QScreen>
-#include <QValidator>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLayout>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QSettings>
 
-#include <atomic>
-#include <chrono>
-#include <system_error>
-#include <thread>
-
-namespace {
-
-// Letters typed into the keyword fields show in upper case.
-class upper_case_validator : public QValidator {
-  public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
-
-} // namespace
+#include <cmath>
+#include <memory>
 
 namespace {
 
-const QString caption = QStringLiteral("Orvanta Calculator");
+constexpr int recent_count = 8;
+const QString design_filter = QStringLiteral("Orvanta designs (*.orvanta);;All files (*)");
 
-std::int64_t now_ms() {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+QString settings_unit_key() {
+    return QStringLiteral("view/length_unit");
 }
-
-void line_to_window(void *window, const wchar_t *text) {
-    static_cast<main_window *>(window)->line_from_worker(text);
-}
-
-void progress_to_window(void *window, progress_phase phase, double fraction) {
-    static_cast<main_window *>(window)->progress_from_worker(phase, fraction);
-}
-
-} // namespace
-
-void main_window::progress_from_worker(progress_phase phase, double fraction) {
-    if (study_running_ || now_ms() - started_ms_.load() < 1000) return;
-    int percent = int(fraction * 100);
-    int key = (phase == progress_phase::fill ? 0 : 1000) + percent;
-    if (last_progress_.exchange(key) == key) return;
-    QString title =
-        QStringLiteral("%1 - %2 %3%")
-            .arg(caption, phase == progress_phase::fill ? QStringLiteral("Filling matrix")
-                                                        : QStringLiteral("Inverting matrix"))
-            .arg(percent);
-    // Posted, never waited for: the calculation does not slow down for the window.
-    requests().post([this, title] { setWindowTitle(title); });
-}
-
-void main_window::calculation_ended() {
-    // The lines of the run just kept are those in the list now.
-    if (last_ && last_->lines.empty()) {
-        for (int i = 0; i < results_->count(); ++i)
-            last_->lines.push_back(results_->item(i)->text().toStdWString());
-    }
-    setWindowTitle(caption);
-    calculate_->setEnabled(true);
-    emit busy_changed(false);
-}
-
-void main_window::line_from_worker(const wchar_t *text) {
-    QString line = QString::fromWCharArray(text);
-    requests().run([this, &line] { append_result_line(line); });
-}
-
-namespace {
-
-// The controls of the window's template, each placed at its rectangle in dialog units.
-struct dialog_builder {
-    QWidget *parent;
-    dialog_base_units base;
-
-    QWidget *at(QWidget *w, pixel_rect units) const {
-        place_in_dialog_units(w, units, base);
-        return w;
-    }
-    QLabel *label(const char *text, pixel_rect units) const {
-        auto *l = new QLabel(QString::fromUtf8(text), parent);
-        l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        at(l, units);
-        return l;
-    }
-    void group(const char *text, pixel_rect units) const {
-        auto *g = new QGroupBox(QString::fromUtf8(text), parent);
-        at(g, units);
-        // Frames lie behind the controls they frame and take no clicks.
-        g->setAttribute(Qt::WA_TransparentForMouseEvents);
-        g->lower();
-    }
-    QLineEdit *edit(const char *start, pixel_rect units) const {
-        auto *e = new QLineEdit(QString::fromUtf8(start), parent);
-        e->setAlignment(Qt::AlignRight);
-        at(e, units);
-        return e;
-    }
-    QComboBox *combo(const char *start, const char *entry, pixel_rect units) const {
-        auto *c = new QComboBox(parent);
-        c->setEditable(true);
-        c->setInsertPolicy(QComboBox::NoInsert);
-        c->addItem(QString::fromUtf8(entry));
-        c->setEditText(QString::fromUtf8(start));
-        c->lineEdit()->setAlignment(Qt::AlignRight);
-        c->setValidator(new upper_case_validator(c));
-        // The height of 30 units includes the drop-down list; the field is one line.
-        pixel_rect r = dialog_to_pixels(units, base);
-        c->setGeometry(r.x, r.y, r.width, c->sizeHint().height());
-        return c;
-    }
-};
 
 } // namespace
 
 main_window::main_window(const QPixmap &geometry_bitmap)
-    : requests_(new ui_requests(this)), sinks_(line_to_window, line_to_window, this),
-      progress_(progress_to_window, this) {
-    setWindowTitle(caption);
+    : calculator_(new calculator_dialog(geometry_bitmap)) {
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon(QStringLiteral(":/orvanta/icon.png")));
-    QFont font = template_font(10);
-    setFont(font);
-    dialog_base_units base = font_base_units(font);
-    dialog_builder make{this, base};
-    auto at = [&make](QWidget *w, pixel_rect units) { return make.at(w, units); };
-    auto label = [&make](const char *text, pixel_rect units) { return make.label(text, units); };
-    auto group = [&make](const char *text, pixel_rect units) { make.group(text, units); };
-    auto edit = [&make](const char *start, pixel_rect units) { return make.edit(start, units); };
-    auto combo = [&make](const char *start, const char *entry, pixel_rect units) {
-        return make.combo(start, entry, units);
-    };
+    setWindowIcon(calculator_->windowIcon());
+    setCentralWidget(calculator_);
+    // The dialog keeps its fixed size; the window is that and the menu bar.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    synthesis_ = new synthesis_dialog(*calculator_, this);
+    sweep_ = new sweep_window(*calculator_, this);
+    build_menus();
 
-    // Template order, which is also the tab order.
-    calculate_ = new QPushButton(QStringLiteral("&Calculate"), this);
-    at(calculate_, {245, 129, 50, 14});
-    about_ = new QPushButton(QStringLiteral("&About"), this);
-    at(about_, {245, 151, 50, 14});
-    picture_ = new geometry_picture(geometry_bitmap, this);
-    at(picture_, {0, 0, 304, 117});
-    group("Configuration", {4, 117, 93, 106});
-    group("Advanced Parameter", {99, 117, 139, 56});
-    QLabel *w1_label = label("w&1 =", {12, 133, 18, 8});
-    w1_ = edit("2.4", {32, 132, 40, 12});
-    QLabel *w2_label = label("w&2 =", {12, 150, 18, 8});
-    w2_ = combo("10", "INF", {32, 150, 40, 30});
-    unit_labels_[0] = label("mm", {75, 133, 14, 8});
-    unit_labels_[1] = label("mm", {75, 150, 14, 8});
-    QLabel *h_label = label("&h =", {18, 168, 12, 8});
-    h_ = edit("0.79", {32, 168, 40, 12});
-    unit_labels_[2] = label("mm", {75, 168, 14, 8});
-    QLabel *d_label = label("&d =", {18, 187, 12, 8});
-    d_ = edit("0.0", {32, 186, 40, 12});
-    unit_labels_[3] = label("mm", {75, 188, 14, 8});
-    QLabel *eps_label = label("&epsilon_r =", {9, 205, 38, 8});
-    epsilon_r_ = edit("2.2", {51, 204, 40, 12});
-    QLabel *p_label = label("&p =", {142, 129, 12, 8});
-    p_ = combo("2.0", "AUTO", {162, 128, 40, 30});
-    unit_labels_[4] = label("mm", {208, 130, 14, 8});
-    QLabel *step_label = label("&mesh step =", {112, 147, 42, 8});
-    mesh_step_ = combo("AUTO", "AUTO", {162, 144, 40, 30});
-    unit_labels_[5] = label("mm", {208, 147, 14, 8});
-    plot_box_ = new QCheckBox(QStringLiteral("pl&ot free charge density"), this);
-    plot_box_->setChecked(true);
-    at(plot_box_, {129, 160, 93, 10});
-    group("Result", {99, 173, 205, 50});
-    results_ = new QListWidget(this);
-    at(results_, {104, 184, 196, 36});
-    results_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    results_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // Several lines can be selected (and copied); a new line still selects itself alone.
-    results_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    // The accurate variant is offered where it does not disturb the dialog: in the result
-    // list's context menu. Unchecked, every calculation is the specified one.
-    accurate_ = new QAction(
-        QStringLiteral("&Accurate Variant (whole cross-section, exact constants)"), results_);
-    accurate_->setCheckable(true);
-    results_->addAction(accurate_);
-    results_->setContextMenuPolicy(Qt::ActionsContextMenu);
-    results_->setItemDelegate(
-        new tab_stop_delegate(dialog_to_pixels({0, 0, 32, 0}, base).width, results_));
-    group("", {238, 117, 66, 56});
-
-    w1_label->setBuddy(w1_);
-    w2_label->setBuddy(w2_);
-    h_label->setBuddy(h_);
-    d_label->setBuddy(d_);
-    eps_label->setBuddy(epsilon_r_);
-    p_label->setBuddy(p_);
-    step_label->setBuddy(mesh_step_);
-    QWidget *tab_order[] = {calculate_, about_, w1_,        w2_,       h_,      d_,
-                            epsilon_r_, p_,     mesh_step_, plot_box_, results_};
-    for (std::size_t i = 0; i + 1 < std::size(tab_order); ++i) {
-        setTabOrder(tab_order[i], tab_order[i + 1]);
+    length_unit unit = length_unit::mm;
+    QString saved = QSettings().value(settings_unit_key()).toString();
+    if (length_unit_from_name(saved.toStdString(), unit)) {
+        calculator_->set_unit(unit);
+        for (QAction *a : action("view_mm")->actionGroup()->actions())
+            a->setChecked(a->data().toString() == saved);
     }
-
-    setFixedSize(dialog_to_pixels({0, 0, 307, 227}, base).width,
-                 dialog_to_pixels({0, 0, 307, 227}, base).height);
+    connect(calculator_, &calculator_dialog::edited, this, [this] { setWindowModified(true); });
+    connect(calculator_, &QWidget::windowTitleChanged, this, &main_window::update_title);
+    connect(calculator_, &calculator_dialog::busy_changed, this, &main_window::set_busy);
+    set_clean(QString());
     if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() - rect().center());
+        move(screen->availableGeometry().center() -
+             QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
     }
-    connect(calculate_, &QPushButton::clicked, this, &main_window::calculate);
-    connect(about_, &QPushButton::clicked, this, &main_window::show_about);
-    for (input_field f : {input_field::w1, input_field::w2, input_field::h, input_field::d,
-                          input_field::epsilon_r, input_field::p, input_field::mesh_step}) {
-        QLineEdit *line = qobject_cast<QLineEdit *>(field(f));
-        if (!line) line = qobject_cast<QComboBox *>(field(f))->lineEdit();
-        line->installEventFilter(this);
-        connect(line, &QLineEdit::textEdited, this, [this, f] {
-            if (refused_ == f) mark_refused(std::nullopt);
-            emit edited();
-        });
-    }
-    connect(accurate_, &QAction::toggled, this, [this] {
-        picture_->set_thickness(accurate_->isChecked() ? thickness_ : QString());
-        emit edited();
-    });
-    thickness_ = QStringLiteral("0");
-    update_unit_labels();
-    calculate_->setFocus();
 }
 
 main_window::~main_window() = default;
 
-QWidget *main_window::field(input_field which) const {
-    switch (which) {
-    case input_field::w1:
-        return w1_;
-    case input_field::w2:
-        return w2_;
-    case input_field::h:
-        return h_;
-    case input_field::d:
-        return d_;
-    case input_field::epsilon_r:
-        return epsilon_r_;
-    case input_field::p:
-        return p_;
-    case input_field::mesh_step:
-        return mesh_step_;
-    case input_field::t:
-        return nullptr;
+QAction *main_window::add_action(QMenu *menu, const char *name, const QString &text,
+                                 const QKeySequence &shortcut) {
+    QAction *a = menu->addAction(text);
+    a->setObjectName(QString::fromUtf8(name));
+    if (!shortcut.isEmpty()) a->setShortcut(shortcut);
+    return a;
+}
+
+QAction *main_window::action(const char *name) const {
+    return findChild<QAction *>(QString::fromUtf8(name));
+}
+
+void main_window::build_menus() {
+    calculator_dialog &calc = *calculator_;
+    // Mnemonics that the dialog's own (C, A, 1, 2, H, D, E, P, M, O) leave free.
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    connect(add_action(file, "file_new", QStringLiteral("&New"), QKeySequence::New),
+            &QAction::triggered, this, &main_window::new_design);
+    connect(add_action(file, "file_open", QStringLiteral("&Open..."), QKeySequence::Open),
+            &QAction::triggered, this, &main_window::open);
+    recent_menu_ = file->addMenu(QStringLiteral("Open &Recent"));
+    recent_menu_->menuAction()->setObjectName(QStringLiteral("file_recent"));
+    connect(recent_menu_, &QMenu::aboutToShow, this, &main_window::fill_recent_menu);
+    file->addSeparator();
+    connect(add_action(file, "file_save", QStringLiteral("&Save"), QKeySequence::Save),
+            &QAction::triggered, this, &main_window::save);
+    connect(add_action(file, "file_save_as", QStringLiteral("Save &As..."),
+                       QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)),
+            &QAction::triggered, this, &main_window::save_as);
+    connect(add_action(file, "file_export", QStringLiteral("&Export Results...")),
+            &QAction::triggered, this, &main_window::export_dialog);
+    file->addSeparator();
+    connect(
+        add_action(file, "file_quit", QStringLiteral("&Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q)),
+        &QAction::triggered, this, &QWidget::close);
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("Edi&t"));
+    // Ctrl+C and Ctrl+A belong to the result list; in a field they keep their own sense.
+    QAction *copy =
+        add_action(edit, "edit_copy", QStringLiteral("&Copy Results"), QKeySequence::Copy);
+    QAction *select_all =
+        add_action(edit, "edit_select_all", QStringLiteral("Select &All"), QKeySequence::SelectAll);
+    for (QAction *a : {copy, select_all}) {
+        a->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        calc.result_list()->addAction(a);
     }
-    return nullptr;
-}
+    connect(copy, &QAction::triggered, this,
+            [this] { QGuiApplication::clipboard()->setText(result_text()); });
+    connect(select_all, &QAction::triggered, calc.result_list(), &QListWidget::selectAll);
 
-QString main_window::field_text(input_field which) const {
-    if (which == input_field::t) return thickness_;
-    QWidget *w = field(which);
-    if (auto *line = qobject_cast<QLineEdit *>(w)) return line->text();
-    if (auto *box = qobject_cast<QComboBox *>(w)) return box->currentText();
-    return {};
-}
+    QMenu *run = menuBar()->addMenu(QStringLiteral("Calc&ulation"));
+    connect(add_action(run, "calc_calculate", QStringLiteral("&Calculate"),
+                       QKeySequence(Qt::CTRL | Qt::Key_Return)),
+            &QAction::triggered, this, [this] {
+                if (!calculator_->busy()) calculator_->calculate();
+            });
+    run->addAction(calc.accurate_action());
+    calc.accurate_action()->setObjectName(QStringLiteral("calc_accurate"));
+    connect(add_action(run, "calc_options", QStringLiteral("Accurate &Options...")),
+            &QAction::triggered, this, [this] {
+                ask_accurate_options(QStringLiteral("Accurate Options"), QStringLiteral("OK"));
+            });
+    run->addSeparator();
+    connect(add_action(run, "calc_converge", QStringLiteral("Con&verge...")), &QAction::triggered,
+            this, &main_window::converge);
+    connect(add_action(run, "calc_synthesize", QStringLiteral("&Synthesize...")),
+            &QAction::triggered, this, [this] { synthesis_->open(); });
+    connect(add_action(run, "calc_sweep", QStringLiteral("S&weep...")), &QAction::triggered, this,
+            [this] {
+                sweep_->show();
+                sweep_->raise();
+                sweep_->activateWindow();
+            });
+    QAction *cancel = add_action(run, "calc_cancel", QStringLiteral("Ca&ncel Study"));
+    cancel->setEnabled(false);
+    connect(cancel, &QAction::triggered, calculator_, &calculator_dialog::cancel_study);
+    run->addSeparator();
+    laminate_menu_ = run->addMenu(QStringLiteral("&Laminate"));
+    laminate_menu_->menuAction()->setObjectName(QStringLiteral("calc_laminate"));
+    connect(laminate_menu_, &QMenu::aboutToShow, this, &main_window::fill_laminate_menu);
 
-void main_window::set_field_text(input_field which, const QString &text) {
-    if (refused_ == which) mark_refused(std::nullopt);
-    if (which == input_field::t) {
-        thickness_ = text;
-        picture_->set_thickness(accurate_->isChecked() ? thickness_ : QString());
-    } else if (auto *line = qobject_cast<QLineEdit *>(field(which))) {
-        line->setText(text);
-    } else if (auto *box = qobject_cast<QComboBox *>(field(which))) {
-        box->setEditText(text);
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&View"));
+    QMenu *units = view->addMenu(QStringLiteral("Length &Unit"));
+    auto *group = new QActionGroup(this);
+    const std::tuple<const char *, length_unit, QString> choices[] = {
+        {"view_mm", length_unit::mm, QStringLiteral("&Millimetres (mm)")},
+        {"view_mil", length_unit::mil, QStringLiteral("M&ils (mil)")},
+        {"view_um", length_unit::um, QStringLiteral("Mi&crometres (\u00b5m)")}};
+    for (const auto &[name, unit, text] : choices) {
+        QAction *a = add_action(units, name, text);
+        a->setCheckable(true);
+        a->setChecked(unit == length_unit::mm);
+        a->setData(QString::fromUtf8(length_unit_name(unit)));
+        group->addAction(a);
+        connect(a, &QAction::triggered, this, [this, unit] {
+            if (unit == calculator_->unit()) return;
+            calculator_->set_unit(unit);
+            QSettings().setValue(settings_unit_key(), QString::fromUtf8(length_unit_name(unit)));
+        });
     }
-    emit edited();
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("He&lp"));
+    connect(add_action(help, "help_about", QStringLiteral("&About Orvanta")), &QAction::triggered,
+            calculator_, &calculator_dialog::show_about);
 }
 
-QString main_window::field_text_mm(input_field which) const {
-    QString text = field_text(which);
-    if (unit_ == length_unit::mm || !field_is_length(which)) return text;
-    return QString::fromStdWString(
-        length_text_convert(text.toStdWString(), unit_, length_unit::mm));
+// While a calculation or study runs, nothing may start another: the caption and the
+// result list follow one job at a time.
+void main_window::set_busy(bool busy) {
+    for (const char *name : {"calc_calculate", "calc_converge"})
+        action(name)->setEnabled(!busy);
+    action("calc_cancel")->setEnabled(busy && calculator_->study_running());
 }
 
-field_texts main_window::field_texts_mm() const {
-    field_texts texts;
+design main_window::current_design() const {
+    design d;
     for (int i = 0; i < input_field_count; ++i)
-        texts.push_back(field_text_mm(input_field(i)).toStdWString());
-    return texts;
+        d.fields[i] = calculator_->field_text(input_field(i)).toStdWString();
+    d.unit = calculator_->unit();
+    d.variant = calculator_->accurate_action()->isChecked() ? solver_variant::accurate
+                                                            : solver_variant::specified;
+    d.tolerance = tolerance_;
+    return d;
 }
 
-void main_window::set_unit(length_unit unit) {
-    if (unit == unit_) return;
+// The window keeps its unit: the design's lengths are shown in it (unchanged when the
+// units agree).
+void main_window::apply_design(const design &d) {
     for (int i = 0; i < input_field_count; ++i) {
         input_field f = input_field(i);
-        if (!field_is_length(f)) continue;
-        QString text = field_text(f);
-        QString converted =
-            QString::fromStdWString(length_text_convert(text.toStdWString(), unit_, unit));
-        if (converted != text) set_field_text(f, converted);
+        std::wstring text = field_is_length(f)
+                                ? length_text_convert(d.fields[i], d.unit, calculator_->unit())
+                                : d.fields[i];
+        calculator_->set_field_text(f, QString::fromStdWString(text));
     }
-    unit_ = unit;
-    update_unit_labels();
+    calculator_->accurate_action()->setChecked(d.variant == solver_variant::accurate);
+    tolerance_ = d.tolerance;
 }
 
-// The unit beside every length field, and each field's tooltip: what it is, its unit
-// and the keyword it takes.
-void main_window::update_unit_labels() {
-    QString unit = QString::fromWCharArray(length_unit_label(unit_));
-    for (QLabel *label : unit_labels_)
-        label->setText(unit);
-    const std::pair<input_field, QString> tips[] = {
-        {input_field::w1, QStringLiteral("Width of the top strip, in %1").arg(unit)},
-        {input_field::w2,
-         QStringLiteral("Width of the bottom strip, in %1; INF: a microstrip over an infinite "
-                        "ground plane")
-             .arg(unit)},
-        {input_field::h, QStringLiteral("Thickness of the dielectric slab, in %1").arg(unit)},
-        {input_field::d,
-         QStringLiteral("Offset of the top strip's centre to the right of the bottom strip's "
-                        "centre, in %1")
-             .arg(unit)},
-        {input_field::epsilon_r,
-         QStringLiteral("Relative permittivity of the slab (1 or more, no unit)")},
-        {input_field::p,
-         QStringLiteral("Overhang of the slab beyond the outermost strip edge, in %1; AUTO: "
-                        "chosen for the geometry")
-             .arg(unit)},
-        {input_field::mesh_step,
-         QStringLiteral("Nominal cell width of the mesh, in %1; AUTO: chosen for the geometry")
-             .arg(unit)},
-    };
-    for (const auto &[f, tip] : tips)
-        field(f)->setToolTip(tip);
-}
-
-// A refused field is tinted and takes the focus with its text selected, so that the
-// next keystroke replaces it; the tint goes with the next edit of that field.
-void main_window::mark_refused(std::optional<input_field> which) {
-    if (refused_ && field(*refused_)) field(*refused_)->setPalette(QPalette());
-    refused_ = which;
-    if (!which || !field(*which)) return;
-    QWidget *w = field(*which);
-    QPalette tinted = w->palette();
-    tinted.setColor(QPalette::Base, QColor(255, 220, 220));
-    w->setPalette(tinted);
-    w->setFocus(Qt::OtherFocusReason);
-    if (auto *line = qobject_cast<QLineEdit *>(w)) line->selectAll();
-    if (auto *box = qobject_cast<QComboBox *>(w)) box->lineEdit()->selectAll();
-}
-
-// A mnemonic whose control is disabled (Calculate during a run) is no shortcut then, and
-// the field with the focus would take Alt+C for a typed "c": such keys type nothing.
-bool main_window::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(event);
-        Qt::KeyboardModifiers mods = key->modifiers();
-        if ((mods & (Qt::AltModifier | Qt::MetaModifier)) && !(mods & Qt::ControlModifier) &&
-            !key->text().isEmpty() && key->text().at(0).isPrint()) {
-            return true;
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-bool main_window::plot_box_checked_alone() const {
-    return plot_box_->checkState() == Qt::Checked && !plot_box_->hasFocus() && !plot_box_->isDown();
-}
-
-void main_window::append_result_line(const QString &text) {
-    results_->addItem(text);
-    // The new line alone is selected, whatever was selected before.
-    results_->setCurrentRow(results_->count() - 1, QItemSelectionModel::ClearAndSelect);
-    results_->scrollToItem(results_->item(results_->count() - 1));
-}
-
-void main_window::add_result_line(const QString &text) {
-    results_->addItem(text);
-}
-
-void main_window::clear_results() {
-    results_->clear();
-}
-
-bool main_window::validate(calc_params &params, solver_variant variant) {
-    qt_input_source source(*this);
-    mark_refused(std::nullopt);
-    if (read_inputs(source, &params) != 0) {
-        mark_refused(source.last_fetched());
+bool main_window::open_design(const QString &path, QString &error) {
+    design d;
+    std::string why;
+    if (!design_read(path.toStdString(), d, why)) {
+        error = QString::fromStdString(why);
         return false;
     }
-    // The thickness is read like a field; the specified variant's flat strips cannot
-    // take one, and dropping it silently would give a number for another line.
-    if (read_thickness(field_text_mm(input_field::t).toStdWString().c_str(), &params) != 0) {
-        mark_refused(input_field::t);
+    apply_design(d);
+    set_clean(path);
+    remember_recent(path);
+    return true;
+}
+
+bool main_window::save_design(const QString &path, QString &error) {
+    std::string why;
+    if (!design_write(path.toStdString(), current_design(), why)) {
+        error = QString::fromStdString(why);
         return false;
     }
-    if (params.t != 0 && variant == solver_variant::specified) {
-        append_result_line(QStringLiteral(
-            "ERROR: a strip thickness `t` needs the accurate variant (Calculation menu)"));
+    set_clean(path);
+    remember_recent(path);
+    return true;
+}
+
+void main_window::open_design_interactively(const QString &path) {
+    QString error;
+    if (!open_design(path, error)) QMessageBox::warning(this, QStringLiteral("Open Design"), error);
+}
+
+void main_window::set_clean(const QString &path) {
+    path_ = path;
+    setWindowModified(false);
+    update_title();
+}
+
+void main_window::update_title() {
+    QString caption = calculator_->windowTitle();
+    setWindowTitle(path_.isEmpty()
+                       ? QStringLiteral("[*]") + caption
+                       : QStringLiteral("%1[*] - %2").arg(QFileInfo(path_).fileName(), caption));
+}
+
+bool main_window::may_discard() {
+    if (!isWindowModified()) return true;
+    QMessageBox::StandardButton answer = QMessageBox::question(
+        this, QStringLiteral("Unsaved Changes"),
+        QStringLiteral("The design has unsaved changes. Save them first?"),
+        QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, QMessageBox::Save);
+    if (answer == QMessageBox::Save) return save();
+    return answer == QMessageBox::Discard;
+}
+
+void main_window::new_design() {
+    if (!may_discard()) return;
+    apply_design(design{});
+    calculator_->clear_results();
+    set_clean(QString());
+}
+
+void main_window::open() {
+    if (!may_discard()) return;
+    QString path =
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open Design"), QString(), design_filter);
+    if (!path.isEmpty()) open_design_interactively(path);
+}
+
+bool main_window::save() {
+    if (path_.isEmpty()) return save_as();
+    QString error;
+    if (save_design(path_, error)) return true;
+    QMessageBox::warning(this, QStringLiteral("Save Design"), error);
+    return false;
+}
+
+bool main_window::save_as() {
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save Design"),
+        path_.isEmpty() ? QStringLiteral("design.orvanta") : path_, design_filter);
+    if (path.isEmpty()) return false;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".orvanta");
+    QString error;
+    if (save_design(path, error)) return true;
+    QMessageBox::warning(this, QStringLiteral("Save Design"), error);
+    return false;
+}
+
+void main_window::remember_recent(const QString &path) {
+    QSettings settings;
+    QStringList recent = settings.value(QStringLiteral("recent")).toStringList();
+    QString absolute = QFileInfo(path).absoluteFilePath();
+    recent.removeAll(absolute);
+    recent.prepend(absolute);
+    while (recent.size() > recent_count)
+        recent.removeLast();
+    settings.setValue(QStringLiteral("recent"), recent);
+}
+
+void main_window::fill_recent_menu() {
+    recent_menu_->clear();
+    QStringList recent = QSettings().value(QStringLiteral("recent")).toStringList();
+    for (int i = 0; i < recent.size(); ++i) {
+        QString path = recent[i];
+        QAction *a = recent_menu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        a->setToolTip(path);
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (may_discard()) open_design_interactively(path);
+        });
+    }
+    if (recent.isEmpty()) recent_menu_->addAction(QStringLiteral("(none)"))->setEnabled(false);
+}
+
+void main_window::fill_laminate_menu() {
+    laminate_menu_->clear();
+    for (const laminate &entry : laminates_load()) {
+        QString text = QStringLiteral("%1 (epsilon_r %2)").arg(entry.name, entry.epsilon_r);
+        connect(laminate_menu_->addAction(text), &QAction::triggered, this, [this, entry] {
+            calculator_->set_field_text(input_field::epsilon_r, entry.epsilon_r);
+            calculator_->set_field_text(input_field::h, QString::fromStdWString(length_text_convert(
+                                                            entry.h_mm.toStdWString(),
+                                                            length_unit::mm, calculator_->unit())));
+        });
+    }
+    laminate_menu_->addSeparator();
+    connect(laminate_menu_->addAction(QStringLiteral("&Edit List...")), &QAction::triggered, this,
+            [this] {
+                laminate_editor editor(laminates_load(), this);
+                if (editor.exec() == QDialog::Accepted) laminates_save(editor.list());
+            });
+}
+
+QString main_window::result_text() const {
+    QListWidget *list = calculator_->result_list();
+    QStringList lines;
+    bool selection = list->selectedItems().size() > 1;
+    for (int i = 0; i < list->count(); ++i) {
+        if (!selection || list->item(i)->isSelected()) lines << list->item(i)->text();
+    }
+    return lines.join('\n');
+}
+
+bool main_window::export_results(const QString &path, QString &error) const {
+    const std::optional<last_run> &run = calculator_->last_result();
+    if (!run) {
+        error = QStringLiteral("No calculation has finished yet");
         return false;
+    }
+    bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
+    if (csv && run->charges_csv.empty()) {
+        error = QStringLiteral("The last calculation failed: it has no charges to export");
+        return false;
+    }
+    return save_file(
+        path, csv ? run->charges_csv : run_record_json(run->lines, &run->figures, run->variant),
+        error);
+}
+
+void main_window::export_dialog() {
+    QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export Results"), QStringLiteral("results.json"),
+        QStringLiteral("JSON record (*.json);;Charge table (*.csv)"));
+    if (path.isEmpty()) return;
+    QString error;
+    if (!export_results(path, error))
+        QMessageBox::warning(this, QStringLiteral("Export Results"), error);
+}
+
+namespace {
+
+// The slab thickness typed, in millimetres, for the thickness check; infinity when the
+// field holds no number yet (Calculate refuses it then).
+double typed_h_mm(const calculator_dialog &calc) {
+    std::optional<double> value = number_finite(calc.field_text_mm(input_field::h).toStdWString());
+    return value ? *value : INFINITY;
+}
+
+} // namespace
+
+// The options dialog, titled for what it leads to; the values it accepts go into the
+// design. False when it was cancelled.
+bool main_window::ask_accurate_options(const QString &title, const QString &accept_text) {
+    accurate_options_dialog dialog(this, title, accept_text, calculator_->unit(),
+                                   typed_h_mm(*calculator_));
+    dialog.set_values(calculator_->field_text(input_field::t), tolerance_);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    if (dialog.thickness() != calculator_->field_text(input_field::t))
+        calculator_->set_field_text(input_field::t, dialog.thickness());
+    if (dialog.tolerance() != tolerance_) {
+        tolerance_ = dialog.tolerance();
+        setWindowModified(true);
     }
     return true;
 }
 
-void main_window::calculate() {
+// The convergence study always solves the accurate variant: the specified trapezoid
+// sums scatter from mesh to mesh instead of converging.
+void main_window::converge() {
+    if (!ask_accurate_options(QStringLiteral("Converge"), QStringLiteral("&Converge"))) return;
     calc_params params{};
-    solver_variant variant =
-        accurate_->isChecked() ? solver_variant::accurate : solver_variant::specified;
-    if (!validate(params, variant)) return;
-    // Disabled before the worker exists, so that a second press cannot start a second
-    // calculation; the job enables it again as its last action.
-    calculate_->setEnabled(false);
-    emit busy_changed(true);
-    started_ms_ = now_ms();
-    last_progress_ = -1;
-    // The worker owns its copy of the parameters (the job rewrites them in place).
-    bool started = start_worker([this, variant, params]() mutable {
-        worker_host host(*this, variant);
-        calc_thread(&host, &params, variant);
-    });
-    if (!started) {
-        // Without a worker nothing would ever enable Calculate again.
-        append_result_line(QStringLiteral("Could not start the calculation"));
-        calculation_ended();
-    }
-}
-
-bool main_window::start_worker(std::function<void()> work) {
-    worker_running_ = true;
-    try {
-        std::thread([this, work = std::move(work)] {
-            work();
-            // The worker's last touch of the window.
-            worker_running_ = false;
-        }).detach();
-        return true;
-    } catch (const std::system_error &) {
-        worker_running_ = false;
-        return false;
-    }
-}
-
-bool main_window::run_study(const QString &what, int total,
-                            std::function<void(const study_watch &)> work,
-                            std::function<void()> done) {
-    if (busy()) return false;
-    calculate_->setEnabled(false);
-    cancel_ = false;
-    study_running_ = true;
-    emit busy_changed(true);
-    setWindowTitle(QStringLiteral("%1 - %2").arg(caption, what));
-    bool started = start_worker([this, what, total, work = std::move(work), done] {
-        int solved = 0;
-        study_watch watch;
-        watch.cancel = &cancel_;
-        watch.solved = [&](const study_point &) {
-            QString title = total > 0
-                                ? QStringLiteral("%1 - %2: %3 of %4")
-                                      .arg(caption, what)
-                                      .arg(++solved)
-                                      .arg(total)
-                                : QStringLiteral("%1 - %2: %3").arg(caption, what).arg(++solved);
-            requests().post([this, title] { setWindowTitle(title); });
-        };
-        work(watch);
-        requests().run([this, &done] {
-            study_running_ = false;
-            calculation_ended();
-            done();
+    if (!calculator_->validate(params, solver_variant::accurate)) return;
+    field_texts texts = calculator_->field_texts_mm();
+    double tolerance = tolerance_;
+    auto outcome = std::make_shared<convergence>();
+    calculator_->run_study(
+        QStringLiteral("Converging"), 8,
+        [=](const calc_env &env, const study_watch &watch) {
+            *outcome = study_converge(texts, tolerance, env, 8, watch);
+        },
+        [this, outcome, tolerance] {
+            for (const std::string &line : convergence_report(*outcome, tolerance))
+                calculator_->append_result_line(QString::fromStdString(line));
+            if (outcome->cancelled)
+                calculator_->append_result_line(QStringLiteral("Convergence study cancelled"));
         });
-    });
-    if (!started) {
-        study_running_ = false;
-        append_result_line(QStringLiteral("Could not start the study"));
-        calculation_ended();
-    }
-    return started;
 }
 
-void main_window::show_about() {
-    about_box about(this);
-    about.exec();
-}
-
-// Closing the window ends the program, also while a calculation or its plot is open.
 void main_window::closeEvent(QCloseEvent *event) {
+    if (!may_discard()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     QCoreApplication::quit();
 }

@@ -1,166 +1,83 @@
-// The calculator's main window: the geometry picture, the seven input fields, the plot
-// box, Calculate and About, and the result list into which every line of a calculation
-// goes. One press of Calculate validates on this thread and runs the job on a worker;
-// the studies run on the same worker, one job at a time. The window also keeps what the
-// template has no control for: the strip thickness and the unit lengths are shown in.
+// The desktop program's window: the calculator's dialog under a menu bar, and the design
+// it holds as a document. File opens, saves and exports designs and results, Edit copies
+// the result lines, Calculation runs the calculation and the studies and holds the
+// accurate variant's options and the laminates, View chooses the length unit, Help shows
+// About. The title names the design file and marks unsaved changes; closing with
+// unsaved changes asks first.
 #pragma once
 
-#include "core/base/messages.h"
-#include "core/base/params.h"
-#include "core/base/progress.h"
-#include "core/job/calc_job.h"
-#include "input/length_units.h"
-#include "input/read_inputs.h"
-#include "studies/study.h"
-#include "ui/qt_layer.h"
+#include "input/design_file.h"
+#include "ui/calculator_dialog.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPixmap>
-#include <QPushButton>
-#include <QWidget>
+#include <QMainWindow>
+#include <QMenu>
 
-#include <atomic>
-#include <cstdint>
-#include <functional>
-#include <optional>
-#include <string>
-#include <vector>
+#include <memory>
 
-class geometry_picture;
+class synthesis_dialog;
+class sweep_window;
 
-// What the last finished calculation left for Copy and Export: its lines, its figures
-// and the slab problem's charge table.
-struct last_run {
-    std::vector<std::wstring> lines;
-    calc_figures figures;
-    solver_variant variant;
-    std::string charges_csv; // empty unless the run succeeded
-};
-
-class main_window : public QWidget {
+class main_window : public QMainWindow {
     Q_OBJECT
 
   public:
     explicit main_window(const QPixmap &geometry_bitmap);
     ~main_window() override;
 
-    // The result list's line output: the new line becomes the last and selected one.
-    // On the user-interface thread only; other threads go through line_from_worker.
-    void append_result_line(const QString &text);
-    // A line from the calculation's worker: a synchronous request to this window's
-    // thread, so lines arrive in order and before the job's next step.
-    void line_from_worker(const wchar_t *text);
-    // After a calculation has run for a second, the caption shows the phase and its
-    // fraction done. Posted from the worker, never waited for.
-    void progress_from_worker(progress_phase phase, double fraction);
-    // Adds a line without selecting it (validation's version line).
-    void add_result_line(const QString &text);
-    void clear_results();
+    calculator_dialog &calculator() { return *calculator_; }
 
-    // The end of a calculation: the plain caption back and Calculate enabled.
-    void calculation_ended();
+    // The design the window holds now, and one put into it.
+    design current_design() const;
+    void apply_design(const design &d);
 
-    // The text of one of the seven input fields as typed (the thickness: its text).
-    QString field_text(input_field which) const;
-    // Replaces a field's text, as if typed (the thickness included).
-    void set_field_text(input_field which, const QString &text);
-    // The text validation reads: the typed one converted to millimetres, so that in
-    // millimetres it is the typed text itself and the calculation is unchanged.
-    QString field_text_mm(input_field which) const;
-    // All eight texts in millimetres, in input_field order, for a study.
-    field_texts field_texts_mm() const;
+    // Opening and saving without a dialog: false with the message (naming the file) in
+    // error; a failed open leaves the window as it was, a failed save the file as it was.
+    bool open_design(const QString &path, QString &error);
+    bool save_design(const QString &path, QString &error);
+    // Opening from the menu, the recent list or the command line: a failure is shown.
+    void open_design_interactively(const QString &path);
 
-    // The unit of every length field. Changing it converts the texts shown.
-    length_unit unit() const { return unit_; }
-    void set_unit(length_unit unit);
+    QString design_path() const { return path_; }
+    double tolerance() const { return tolerance_; }
 
-    // The refused field of the last validation, marked until its text changes.
-    std::optional<input_field> refused_field() const { return refused_; }
+    // The menu actions, by their object names (file_new, file_open, ... help_about).
+    QAction *action(const char *name) const;
+    synthesis_dialog *synthesis() const { return synthesis_; }
+    sweep_window *sweeper() const { return sweep_; }
 
-    // Runs a study on the worker: Calculate is disabled (busy_changed(true)) until
-    // `done` has run on this thread after it. The study's watch reports each point in
-    // the caption as "<what>: <n> of <total>" (total 0: just n) and is cancelled by
-    // cancel_study(). Returns false, with a result line, when no worker could start.
-    bool run_study(const QString &what, int total, std::function<void(const study_watch &)> work,
-                   std::function<void()> done);
-    void cancel_study() { cancel_ = true; }
-    bool study_running() const { return study_running_; }
-    bool busy() const { return !calculate_->isEnabled(); }
-
-    // The last finished calculation, if any.
-    const std::optional<last_run> &last_result() const { return last_; }
-    // Kept by the worker's host from the run's outcome, on this thread.
-    void keep_result(last_run run) { last_ = std::move(run); }
-
-    // The box counts as checked only when it is checked and neither focused nor pressed.
-    bool plot_box_checked_alone() const;
-
-    // Whether a calculation's worker thread still exists. Calculate comes back before
-    // the worker has quite finished; a window may be destroyed only after this is false.
-    bool worker_running() const { return worker_running_; }
-
-    // The worker's way to this window's thread.
-    ui_requests &requests() { return *requests_; }
-
-    QPushButton *calculate_button() const { return calculate_; }
-    QPushButton *about_button() const { return about_; }
-    QCheckBox *plot_box() const { return plot_box_; }
-    QListWidget *result_list() const { return results_; }
-    QAction *accurate_action() const { return accurate_; }
-    QWidget *field(input_field which) const;
-
-    void calculate();
-    void show_about();
-
-    // Validation of the fields (and the thickness, against the variant) as Calculate
-    // does it: the refusal's lines in the list and the field marked; nothing on success.
-    // A study uses it before it starts.
-    bool validate(calc_params &params, solver_variant variant);
-
-  signals:
-    // The user changed a field's text, the thickness or the variant.
-    void edited();
-    // A calculation or study started (true) or ended (false).
-    void busy_changed(bool busy);
+    // The result lines to copy: the selected ones when there are several, else all.
+    QString result_text() const;
+    // Writes the last run's JSON record (.json) or its charge table (.csv).
+    bool export_results(const QString &path, QString &error) const;
 
   protected:
     void closeEvent(QCloseEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
   private:
-    // Starts the work on a detached worker thread; false when none could start.
-    bool start_worker(std::function<void()> work);
-    void mark_refused(std::optional<input_field> which);
-    void update_unit_labels();
+    void build_menus();
+    QAction *add_action(QMenu *menu, const char *name, const QString &text,
+                        const QKeySequence &shortcut = {});
+    // Asks whether to save unsaved changes; true when the caller may go on.
+    bool may_discard();
+    void set_clean(const QString &path);
+    void update_title();
+    void remember_recent(const QString &path);
+    void fill_recent_menu();
+    void fill_laminate_menu();
+    void new_design();
+    void open();
+    bool save();
+    bool save_as();
+    void export_dialog();
+    bool ask_accurate_options(const QString &title, const QString &accept_text);
+    void converge();
+    void set_busy(bool busy);
 
-    ui_requests *requests_;
-    QAction *accurate_;
-    std::atomic<bool> worker_running_{false};
-    QPushButton *calculate_;
-    QPushButton *about_;
-    QLineEdit *w1_, *h_, *d_, *epsilon_r_;
-    QComboBox *w2_, *p_, *mesh_step_;
-    QCheckBox *plot_box_;
-    QListWidget *results_;
-    geometry_picture *picture_;
-    QLabel *unit_labels_[6];
-    QString thickness_;
-    length_unit unit_ = length_unit::mm;
-    std::optional<input_field> refused_;
-    std::optional<last_run> last_;
-    // While a study runs the caption shows its points, not the phases of each solve.
-    std::atomic<bool> study_running_{false};
-    std::atomic<bool> cancel_{false};
-    // When the running calculation started, and the last progress shown.
-    std::atomic<std::int64_t> started_ms_{0};
-    std::atomic<int> last_progress_{-1};
-    // The window is the program's line output and progress display while it exists:
-    // both message sinks and the progress sink are bound to it for its lifetime.
-    sinks_binding sinks_;
-    progress_binding progress_;
+    calculator_dialog *calculator_;
+    QMenu *recent_menu_;
+    QMenu *laminate_menu_;
+    QString path_;
+    double tolerance_ = default_tolerance;
+    synthesis_dialog *synthesis_;
+    sweep_window *sweep_;
 };

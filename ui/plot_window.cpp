@@ -1,4 +1,4 @@
-// The plot window of template 105.
+// The "Free Charge Density" window: the chart redrawn at every paint.
 #include "ui/plot_window.h"
 
 #include "ui/painting/charge_chart.h"

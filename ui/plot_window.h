@@ -3,7 +3,7 @@
 // close it; only its close button does.
 #pragma once
 
-#include "core/job/calc_job.h"
+#include "core/base/calc_host.h"
 
 #include <QDialog>
 

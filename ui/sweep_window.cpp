@@ -4,6 +4,7 @@
 #include "input/number_syntax.h"
 #include "studies/study_report.h"
 #include "studies/svg_plot.h"
+#include "ui/save_file.h"
 
 #include <QCloseEvent>
 #include <QFileDialog>
@@ -11,7 +12,6 @@
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QScatterSeries>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -25,14 +25,8 @@
 
 namespace {
 
-constexpr const char *field_names[] = {"w1", "w2", "h", "d", "epsilon_r", "p", "mesh step", "t"};
-
 std::optional<double> number(const QLineEdit *field) {
-    std::wstring text = field->text().trimmed().toStdWString();
-    double value = 0;
-    if (text.empty() || parse_number(text.data(), &value) != parse_ok || !std::isfinite(value))
-        return std::nullopt;
-    return value;
+    return number_finite(field->text().trimmed().toStdWString());
 }
 
 // One quantity on its own axis: a line through every run of successful points (a failed
@@ -87,14 +81,14 @@ void fit_axis(QValueAxis *axis, const std::vector<double> &values) {
 
 } // namespace
 
-sweep_window::sweep_window(main_window &calculator, QWidget *owner)
+sweep_window::sweep_window(calculator_dialog &calculator, QWidget *owner)
     : QWidget(owner, Qt::Window), calculator_(calculator) {
     setWindowTitle(QStringLiteral("Sweep - Orvanta Calculator"));
     auto *layout = new QVBoxLayout(this);
     auto *controls = new QHBoxLayout;
     field_ = new QComboBox(this);
-    for (const char *name : field_names)
-        field_->addItem(QString::fromUtf8(name));
+    for (const field_spec &f : field_specs())
+        field_->addItem(QString::fromUtf8(f.label));
     from_ = new QLineEdit(QStringLiteral("1"), this);
     to_ = new QLineEdit(QStringLiteral("4"), this);
     step_ = new QLineEdit(QStringLiteral("0.25"), this);
@@ -160,7 +154,7 @@ void sweep_window::set_running(bool running) {
 }
 
 void sweep_window::run() {
-    // One job at a time: validation itself shares the running job's text buffer.
+    // One job at a time: the caption and the result list follow one job.
     if (calculator_.busy()) {
         status_->setText(QStringLiteral("Wait for the running calculation to end"));
         return;
@@ -193,14 +187,13 @@ void sweep_window::run() {
     field_texts texts = calculator_.field_texts_mm();
     auto outcome = std::make_shared<sweep>();
     double first = *from * scale, last = *to * scale, increment = *step * scale;
-    int index = field_index(which);
     drawn_unit_ = calculator_.unit();
     status_->setText(QStringLiteral("Running %1 calculations...").arg(count));
     set_running(true);
     bool started = calculator_.run_study(
         QStringLiteral("Sweep"), int(count),
-        [=](const study_watch &watch) {
-            *outcome = study_sweep(texts, index, first, last, increment, variant, watch);
+        [=](const calc_env &env, const study_watch &watch) {
+            *outcome = study_sweep(texts, which, first, last, increment, variant, env, watch);
         },
         [this, outcome, count] {
             result_ = std::move(*outcome);
@@ -229,7 +222,7 @@ void sweep_window::draw() {
     }
     failures_->clear();
     if (!result_) return;
-    input_field which = input_field(result_->field);
+    input_field which = result_->field;
     bool length = field_is_length(which);
     double scale = length ? length_unit_mm(drawn_unit_) : 1.0;
     plot_series series = sweep_series(*result_);
@@ -237,7 +230,7 @@ void sweep_window::draw() {
     for (double v : series.x)
         x.push_back(v / scale);
     QString unit = QString::fromWCharArray(length_unit_label(drawn_unit_));
-    QString name = QString::fromUtf8(field_names[result_->field]);
+    QString name = QString::fromUtf8(field_spec_of(which).label);
 
     auto *x_axis = new QValueAxis(chart);
     x_axis->setTitleText(length ? QStringLiteral("%1 (%2)").arg(name, unit) : name);
@@ -264,15 +257,7 @@ void sweep_window::draw() {
 }
 
 bool sweep_window::export_table(const QString &path, QString &error) const {
-    if (!result_) return false;
-    QSaveFile file(path);
-    std::string table = sweep_csv(*result_);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(table.data(), qint64(table.size())) != qint64(table.size()) || !file.commit()) {
-        error = QStringLiteral("%1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    return result_ && save_file(path, sweep_csv(*result_), error);
 }
 
 bool sweep_window::export_chart(const QString &path, QString &error) {

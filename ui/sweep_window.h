@@ -7,7 +7,7 @@
 #pragma once
 
 #include "studies/study.h"
-#include "ui/main_window.h"
+#include "ui/calculator_dialog.h"
 
 #include <QChartView>
 #include <QComboBox>
@@ -23,7 +23,7 @@ class sweep_window : public QWidget {
     Q_OBJECT
 
   public:
-    sweep_window(main_window &calculator, QWidget *owner);
+    sweep_window(calculator_dialog &calculator, QWidget *owner);
 
     QComboBox *field_choice() const { return field_; }
     QLineEdit *from_field() const { return from_; }
@@ -51,7 +51,7 @@ class sweep_window : public QWidget {
     void set_running(bool running);
     void choose_export(bool chart);
 
-    main_window &calculator_;
+    calculator_dialog &calculator_;
     QComboBox *field_;
     QLineEdit *from_, *to_, *step_;
     QPushButton *run_, *cancel_, *export_table_, *export_chart_;

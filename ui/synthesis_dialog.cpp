@@ -13,11 +13,10 @@ namespace {
 
 constexpr input_field solvable[] = {input_field::w1, input_field::w2, input_field::h,
                                     input_field::d, input_field::epsilon_r};
-constexpr const char *solvable_names[] = {"w1", "w2", "h", "d", "epsilon_r"};
 
 } // namespace
 
-synthesis_dialog::synthesis_dialog(main_window &calculator, QWidget *owner)
+synthesis_dialog::synthesis_dialog(calculator_dialog &calculator, QWidget *owner)
     : QDialog(owner), calculator_(calculator) {
     setWindowTitle(QStringLiteral("Synthesize"));
     auto *form = new QFormLayout(this);
@@ -25,8 +24,8 @@ synthesis_dialog::synthesis_dialog(main_window &calculator, QWidget *owner)
     target_->setToolTip(QStringLiteral("The characteristic impedance to reach, in ohms"));
     form->addRow(QStringLiteral("&Target Z0 (Ohm):"), target_);
     field_ = new QComboBox(this);
-    for (const char *name : solvable_names)
-        field_->addItem(QString::fromUtf8(name));
+    for (input_field f : solvable)
+        field_->addItem(QString::fromUtf8(field_spec_of(f).label));
     field_->setToolTip(
         QStringLiteral("The field whose value is searched; the other fields keep their values"));
     form->addRow(QStringLiteral("&Solve for:"), field_);
@@ -59,15 +58,14 @@ void synthesis_dialog::set_running(bool running) {
 }
 
 void synthesis_dialog::run() {
-    // One job at a time: validation itself shares the running job's text buffer.
+    // One job at a time: the caption and the result list follow one job.
     if (calculator_.busy()) {
         result_->setText(QStringLiteral("Wait for the running calculation to end"));
         return;
     }
-    std::wstring target_text = target_->text().trimmed().toStdWString();
-    double target = 0;
-    if (target_text.empty() || parse_number(target_text.data(), &target) != parse_ok ||
-        !(target > 0 && target < 1e6)) {
+    std::optional<double> typed = number_finite(target_->text().trimmed().toStdWString());
+    double target = typed.value_or(0);
+    if (!(target > 0 && target < 1e6)) {
         result_->setText(QStringLiteral("The target Z0 must be a positive number of ohms"));
         target_->setFocus();
         return;
@@ -83,20 +81,19 @@ void synthesis_dialog::run() {
     close_when_done_ = false;
     use_->setEnabled(false);
     input_field which = solvable[field_->currentIndex()];
-    int index = field_index(which);
     field_texts texts = calculator_.field_texts_mm();
     auto outcome = std::make_shared<synthesis>();
     result_->setText(QStringLiteral("Searching..."));
     set_running(true);
     bool started = calculator_.run_study(
         QStringLiteral("Synthesizing"), 0,
-        [=](const study_watch &watch) {
-            *outcome = study_synthesize(texts, index, target, variant, watch);
+        [=](const calc_env &env, const study_watch &watch) {
+            *outcome = study_synthesize(texts, which, target, variant, env, watch);
         },
-        [this, outcome, which, index, target, variant] {
+        [this, outcome, which, target, variant] {
             set_running(false);
             QStringList lines;
-            for (const std::string &line : synthesis_report(*outcome, index, target, variant)) {
+            for (const std::string &line : synthesis_report(*outcome, which, target, variant)) {
                 lines << QString::fromStdString(line);
                 calculator_.append_result_line(lines.back());
             }

@@ -3,7 +3,7 @@
 // be written into its field; a target out of reach shows the range searched.
 #pragma once
 
-#include "ui/main_window.h"
+#include "ui/calculator_dialog.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -17,7 +17,7 @@ class synthesis_dialog : public QDialog {
     Q_OBJECT
 
   public:
-    synthesis_dialog(main_window &calculator, QWidget *owner);
+    synthesis_dialog(calculator_dialog &calculator, QWidget *owner);
 
     QLineEdit *target_field() const { return target_; }
     QComboBox *field_choice() const { return field_; }
@@ -34,7 +34,7 @@ class synthesis_dialog : public QDialog {
     void use_value();
     void set_running(bool running);
 
-    main_window &calculator_;
+    calculator_dialog &calculator_;
     QLineEdit *target_;
     QComboBox *field_;
     QPushButton *run_, *cancel_, *use_;

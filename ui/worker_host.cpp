@@ -1,7 +1,7 @@
-// Worker requests to the user-interface thread.
+// The job's window operations as requests to the user-interface thread.
 #include "ui/worker_host.h"
 
-#include "studies/text_format.h"
+#include "studies/charge_table.h"
 #include "ui/plot_window.h"
 #include "ui/qt_layer.h"
 
@@ -49,11 +49,11 @@ void worker_host::show_plot(const plot_request &request) {
 // the lines are taken when the run has ended.
 void worker_host::finished(const calc_outcome &outcome) {
     last_run run{{}, outcome, variant_, {}};
-    if (outcome.ok && outcome.mesh) {
+    if (outcome.ok && outcome.charges) {
         char *text = nullptr;
         std::size_t size = 0;
         if (std::FILE *table = open_memstream(&text, &size)) {
-            bool written = write_charge_table(table, *outcome.mesh, outcome.slab);
+            bool written = write_charge_table(table, *outcome.charges);
             std::fclose(table);
             if (written) run.charges_csv.assign(text, size);
         }

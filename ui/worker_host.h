@@ -4,12 +4,13 @@
 // the window for Copy and Export.
 #pragma once
 
-#include "core/job/calc_job.h"
-#include "ui/main_window.h"
+#include "core/base/calc_host.h"
+#include "ui/calculator_dialog.h"
 
 class worker_host final : public calc_host {
   public:
-    worker_host(main_window &window, solver_variant variant) : window_(window), variant_(variant) {}
+    worker_host(calculator_dialog &window, solver_variant variant)
+        : window_(window), variant_(variant) {}
     void set_calculate_enabled(bool enabled) override;
     void append_line(const wchar_t *text) override;
     bool plot_box_checked() override;
@@ -17,6 +18,6 @@ class worker_host final : public calc_host {
     void finished(const calc_outcome &outcome) override;
 
   private:
-    main_window &window_;
+    calculator_dialog &window_;
     solver_variant variant_;
 };

@@ -1,4 +1,4 @@
-// Core heap blocks with the physical-memory check and the test switch for failures.
+// Core heap blocks with the environment's budget and test switch.
 #include "core/base/alloc.h"
 
 #include <atomic>
@@ -9,12 +9,10 @@
 
 namespace {
 
-std::atomic<long> fail_at{0};
-std::atomic<long> calls{0};
+// Measurements only: nothing decides by them.
 std::atomic<long> live{0};
 std::atomic<std::size_t> bytes_in_use{0};
 std::atomic<std::size_t> bytes_peak{0};
-std::atomic<std::size_t> ceiling{0};
 
 // Small requests cannot exhaust the machine; reading /proc/meminfo is kept for the few
 // blocks whose size grows with the mesh.
@@ -33,23 +31,6 @@ unsigned long long available_bytes() {
     return kib * 1024ull;
 }
 
-} // namespace
-
-std::size_t core_memory_available() {
-    std::size_t limit = ceiling.load();
-    return limit > 0 ? limit : std::size_t(available_bytes());
-}
-
-bool core_memory_fits(std::size_t bytes) {
-    std::size_t limit = ceiling.load();
-    if (limit > 0) return bytes <= limit;
-    if (bytes < check_threshold) return true;
-    unsigned long long available = available_bytes();
-    return available == 0 || bytes <= available;
-}
-
-namespace {
-
 // Blocks at least this large are aligned to and advised for transparent huge pages.
 constexpr std::size_t huge_page = std::size_t{2} << 20;
 
@@ -63,11 +44,23 @@ void *allocate(std::size_t bytes) {
 
 } // namespace
 
-void *core_alloc(std::size_t bytes) {
-    long call = ++calls;
-    long failing = fail_at.load();
-    if (failing > 0 && call == failing) return nullptr;
-    if (!core_memory_fits(bytes)) return nullptr;
+std::size_t core_memory_available(const calc_env &env) {
+    return env.memory_ceiling > 0 ? env.memory_ceiling : std::size_t(available_bytes());
+}
+
+bool core_memory_fits(const calc_env &env, std::size_t bytes) {
+    if (env.memory_ceiling > 0) return bytes <= env.memory_ceiling;
+    if (bytes < check_threshold) return true;
+    unsigned long long available = available_bytes();
+    return available == 0 || bytes <= available;
+}
+
+void *core_alloc(const calc_env &env, std::size_t bytes) {
+    if (calc_faults *faults = env.faults) {
+        long call = ++faults->calls;
+        if (call == faults->fail_at.load()) return nullptr;
+    }
+    if (!core_memory_fits(env, bytes)) return nullptr;
     void *block = allocate(bytes);
     if (!block) return nullptr;
     ++live;
@@ -83,23 +76,6 @@ void core_release(void *block) {
     --live;
     bytes_in_use -= malloc_usable_size(block);
     std::free(block);
-}
-
-std::size_t core_memory_ceiling_set() {
-    return ceiling.load();
-}
-
-void core_memory_ceiling(std::size_t bytes) {
-    ceiling = bytes;
-}
-
-void core_alloc_fail_at(long k) {
-    fail_at = k;
-    calls = 0;
-}
-
-long core_alloc_calls() {
-    return calls;
 }
 
 long core_alloc_live() {

@@ -1,45 +1,39 @@
-// Heap blocks of the calculator core. Every mesh, matrix and pivot list comes from here,
-// so that one place decides when memory is refused: a request larger than the physical
-// memory the machine has free fails at once (Linux would grant it and kill the process
-// later), and tests can make the k-th request fail to drive every failure path.
+// Heap blocks of the calculator core, and the one rule both engines allocate by: every
+// block whose size grows with the problem comes from core_alloc, under the memory budget
+// and the test switch of the run's environment, so that one place decides when memory
+// is refused. A request larger than the physical memory the machine has free fails at
+// once (Linux would grant it and kill the process later), and a test can make the k-th
+// request fail to drive every failure path.
+//
+// The uniform variant's C modules take core_alloc's null and report it. The graded
+// engine keeps its arrays in containers whose allocator is core_alloc (env_vector.h):
+// there a refused block throws std::bad_alloc, which never leaves the engine, whose
+// entry points catch it and report the failure like any other (null or -1.0).
 #pragma once
+
+#include "core/base/calc_env.h"
 
 #include <cstddef>
 
-// A new uninitialised block of the given size, or null when it cannot be had. Release it
-// with core_release.
-void *core_alloc(std::size_t bytes);
+// A new uninitialised block of the given size, or null when the environment's budget or
+// test switch refuses it or the system has none. Release it with core_release.
+void *core_alloc(const calc_env &env, std::size_t bytes);
 
 // Releases a block from core_alloc. Null is accepted. Cannot fail.
 void core_release(void *block);
 
-// Whether a working set of the given size fits in the physical memory free now
-// (MemAvailable of /proc/meminfo). True when the figure cannot be read.
-bool core_memory_fits(std::size_t bytes);
+// Whether a working set of the given size fits the environment's budget: its ceiling
+// when one is set, else the physical memory free now (MemAvailable of /proc/meminfo;
+// true when that cannot be read).
+bool core_memory_fits(const calc_env &env, std::size_t bytes);
 
-// The memory a working set may take now: the ceiling when one is set, else MemAvailable
-// of /proc/meminfo; 0 when the figure cannot be read.
-std::size_t core_memory_available();
+// The memory a working set may take now: the ceiling when one is set, else MemAvailable;
+// 0 when the figure cannot be read.
+std::size_t core_memory_available(const calc_env &env);
 
-// A non-zero ceiling takes the place of the machine's free memory for every request,
-// large or small, so that a study, a test or a fuzzer can bound the size of the problems
-// it runs; 0 restores the real figure.
-void core_memory_ceiling(std::size_t bytes);
-
-// The ceiling in force, 0 for none, so that a caller can restore what it found.
-std::size_t core_memory_ceiling_set();
-
-// Test switch: the k-th call of core_alloc from now on (counted from 1) fails; 0 turns
-// the switch off. Resets the count of calls.
-void core_alloc_fail_at(long k);
-
-// The number of core_alloc calls since the last core_alloc_fail_at.
-long core_alloc_calls();
-
-// The number of blocks handed out and not yet released.
+// Measurements over the whole process, for tests and the benchmark: the blocks handed
+// out and not yet released; the largest number of bytes held at once since the last
+// reset, and the reset, which starts the count from what is held now.
 long core_alloc_live();
-
-// The largest number of bytes held in core blocks at once since the last reset, and the
-// reset, which starts the count from what is held now. For measurements.
 std::size_t core_alloc_peak_bytes();
 void core_alloc_reset_peak();

@@ -1,6 +1,8 @@
 // The record of one calculation's inputs, shared by every part of the calculator.
 #pragma once
 
+#include "core/base/calc_env.h"
+
 // The seven inputs of one calculation, lengths in metres, and the strip thickness of the
 // accurate variant. -1 stands for INF (w2) or AUTO (p, mesh_step); the core treats any
 // value <= 0 of these three as infinite or automatic.
@@ -14,3 +16,21 @@ struct calc_params {
     double mesh_step; // nominal cell width; <= 0 is automatic
     double t = 0;     // strip thickness; the zero-thickness strips of the mesh need 0
 };
+
+// The automatic nominal cell width of a pair of strips w1 and w2 wide whose faces lie h
+// apart: fmin(0.15 h, 0.025 (w1 + w2)), the mesh's own rule, on which the graded
+// engine's panel density is scaled as well. Cannot fail.
+double params_auto_step(double w1, double w2, double h);
+
+// The last line of every failed solve, and the solvers' failure value.
+constexpr const wchar_t *calc_failed_text = L"Calculation failed";
+
+// Sends calc_failed_text through the environment's info slot and returns -1.0, the
+// solvers' failure value.
+double calc_failed(const calc_env &env);
+
+// Whether a solver's result is its failure value, -1.0 (an impedance is never negative):
+// the one test for it, for both variants' solvers.
+constexpr bool solve_failed_result(double z0) {
+    return z0 < 0;
+}

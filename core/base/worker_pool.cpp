@@ -4,7 +4,6 @@
 #include "core/base/vector_state.h"
 
 #include <algorithm>
-#include <atomic>
 #include <barrier>
 #include <cstdlib>
 #include <exception>
@@ -15,41 +14,26 @@
 
 namespace {
 
-std::atomic<int> thread_limit{0};
-std::atomic<bool> refuse_helpers{false};
-
 int forced_from_environment() {
     const char *text = std::getenv("ORVANTA_THREADS");
     int threads = text ? std::atoi(text) : 0;
     return std::clamp(threads, 0, 64);
 }
 
-std::atomic<int> forced_threads{forced_from_environment()};
+// A setting of the process's start, never changed afterwards.
+const int forced_threads = forced_from_environment();
 
 } // namespace
 
-void worker_pool_limit(int max_threads) {
-    thread_limit = std::max(max_threads, 0);
-}
-
-void worker_pool_force(int threads) {
-    forced_threads = std::clamp(threads, 0, 64);
-}
-
-void worker_pool_refuse_helpers(bool refuse) {
-    refuse_helpers = refuse;
-}
-
-int worker_count(long long work) {
+int worker_count(const calc_env &env, long long work) {
     // Below about a million element operations one thread finishes first.
     if (work < (1LL << 20)) return 1;
-    if (int forced = forced_threads.load(); forced > 0) return forced;
-    int cores = int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
-    int limit = thread_limit.load();
-    return limit > 0 ? std::min(cores, limit) : cores;
+    if (env.threads > 0) return std::min(env.threads, 64);
+    if (forced_threads > 0) return forced_threads;
+    return int(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
 }
 
-void run_workers(int count,
+void run_workers(const calc_env &env, int count,
                  const std::function<void(int, int, const std::function<void()> &)> &job) {
     // The helpers wait until the number that could be started is known: the shares are
     // split among the threads that exist, so one that cannot be started only costs time.
@@ -58,7 +42,7 @@ void run_workers(int count,
     int started = 1;
     std::function<void()> sync = [&meeting] { meeting->arrive_and_wait(); };
     std::vector<std::thread> helpers;
-    for (int i = 1; i < count && !refuse_helpers.load(); ++i) {
+    for (int i = 1; i < count && !(env.faults && env.faults->refuse_helpers.load()); ++i) {
         try {
             helpers.emplace_back([&, i] {
                 clear_vector_upper_state();

@@ -5,6 +5,7 @@
 
 #include "core/base/alloc.h"
 #include "core/base/params.h"
+#include "core/base/process_env.h"
 #include "core/base/simd_clones.h"
 #include "core/base/worker_pool.h"
 
@@ -48,14 +49,15 @@ md_t *md_new_within(std::int32_t rows, std::int32_t cols, std::size_t working_se
         return nullptr;
     };
     std::int64_t count = std::int64_t(rows) * std::int64_t(cols);
-    if (count > std::numeric_limits<std::int32_t>::max() || !core_memory_fits(working_set)) {
+    if (count > std::numeric_limits<std::int32_t>::max() ||
+        !core_memory_fits(process_env(), working_set)) {
         return no_memory(nullptr);
     }
-    md_t *m = static_cast<md_t *>(core_alloc(sizeof(md_t)));
+    md_t *m = static_cast<md_t *>(core_alloc(process_env(), sizeof(md_t)));
     if (!m) return no_memory(nullptr);
     m->rows = rows;
     m->cols = cols;
-    m->data = static_cast<double *>(core_alloc(std::size_t(count) * sizeof(double)));
+    m->data = static_cast<double *>(core_alloc(process_env(), std::size_t(count) * sizeof(double)));
     if (!m->data) return no_memory(m);
     return m;
 }
@@ -101,23 +103,24 @@ void md_mul_rows(const md_t *a, const md_t *b, std::int32_t first_row, std::int3
     // Each result row accumulates its whole row at once, term m after term m - 1, so
     // every element is still the sum from +0.0 in increasing m; the rows are shared out
     // among the cores, four at a time so that each row of b is read once for four.
-    run_workers(worker_count(work), [&](int index, int count, const std::function<void()> &) {
-        std::size_t lo = std::size_t(rows) * index / count;
-        std::size_t hi = std::size_t(rows) * (index + 1) / count;
-        for (std::size_t i = lo; i < hi; i += 4) {
-            std::size_t block = std::min<std::size_t>(4, hi - i);
-            for (std::size_t q = 0; q < block; ++q) {
-                std::fill_n(out + (i + q) * width, width, +0.0);
-            }
-            for (std::size_t m = 0; m < inner; ++m) {
-                const double *b_row = row(b, std::int32_t(m));
-                for (std::size_t q = 0; q < block; ++q) {
-                    double factor = row(a, first_row + std::int32_t(i + q))[m];
-                    accumulate_product(out + (i + q) * width, factor, b_row, width);
-                }
-            }
-        }
-    });
+    run_workers(process_env(), worker_count(process_env(), work),
+                [&](int index, int count, const std::function<void()> &) {
+                    std::size_t lo = std::size_t(rows) * index / count;
+                    std::size_t hi = std::size_t(rows) * (index + 1) / count;
+                    for (std::size_t i = lo; i < hi; i += 4) {
+                        std::size_t block = std::min<std::size_t>(4, hi - i);
+                        for (std::size_t q = 0; q < block; ++q) {
+                            std::fill_n(out + (i + q) * width, width, +0.0);
+                        }
+                        for (std::size_t m = 0; m < inner; ++m) {
+                            const double *b_row = row(b, std::int32_t(m));
+                            for (std::size_t q = 0; q < block; ++q) {
+                                double factor = row(a, first_row + std::int32_t(i + q))[m];
+                                accumulate_product(out + (i + q) * width, factor, b_row, width);
+                            }
+                        }
+                    }
+                });
 }
 
 md_t *md_mul(const md_t *a, const md_t *b) {

@@ -36,7 +36,7 @@
 
 #include "core/base/alloc.h"
 #include "core/base/params.h"
-#include "core/base/progress.h"
+#include "core/base/process_env.h"
 #include "core/base/simd_clones.h"
 #include "core/base/worker_pool.h"
 #include "core/dense/row_sum_bounds.h"
@@ -106,17 +106,17 @@ struct elimination {
     // [c, c + count).
     void update_columns(std::size_t c, std::size_t count, std::size_t first, std::size_t lo_row,
                         std::size_t hi_row, double *sums = nullptr) const {
-        update_span span{column(c),
-                         n,
-                         count,
-                         column(block_begin + first),
-                         n,
-                         1,
-                         column(c) + block_begin + first,
-                         1,
-                         n,
-                         steps - first,
-                         sums};
+        update_span span{.x = column(c),
+                         .x_stride = n,
+                         .vectors = count,
+                         .along = column(block_begin + first),
+                         .along_stride = n,
+                         .along_step = 1,
+                         .per_vector = column(c) + block_begin + first,
+                         .per_stride = 1,
+                         .per_step = n,
+                         .steps = steps - first,
+                         .sums = sums};
         kernels->columns(span, lo_row, hi_row);
     }
 
@@ -124,17 +124,17 @@ struct elimination {
     // [first, steps), row[c] holding column c's entry beforehand; none of the columns may
     // be a pivot column of those steps, nor j a block row.
     void update_row(std::size_t j, std::size_t first, std::size_t from, std::size_t to) const {
-        update_span span{row,
-                         0,
-                         1,
-                         a + block_begin + first,
-                         1,
-                         n,
-                         column(block_begin + first) + j,
-                         n,
-                         0,
-                         steps - first,
-                         nullptr};
+        update_span span{.x = row,
+                         .x_stride = 0,
+                         .vectors = 1,
+                         .along = a + block_begin + first,
+                         .along_stride = 1,
+                         .along_step = n,
+                         .per_vector = column(block_begin + first) + j,
+                         .per_stride = n,
+                         .per_step = 0,
+                         .steps = steps - first,
+                         .sums = nullptr};
         kernels->rows(span, from, to);
     }
 
@@ -148,8 +148,17 @@ struct elimination {
             auto part = [&](std::size_t c0, std::size_t c1) {
                 if (c0 >= c1) return;
                 double *first = x + (c0 - c) * x_stride;
-                update_span span{first, x_stride, c1 - c0, corner_row(t), 0, 1, first + t,
-                                 0,     x_stride, 1,       nullptr};
+                update_span span{.x = first,
+                                 .x_stride = x_stride,
+                                 .vectors = c1 - c0,
+                                 .along = corner_row(t),
+                                 .along_stride = 0,
+                                 .along_step = 1,
+                                 .per_vector = first + t,
+                                 .per_stride = 0,
+                                 .per_step = x_stride,
+                                 .steps = 1,
+                                 .sums = nullptr};
                 kernels->columns(span, 0, t);
             };
             std::size_t own = block_begin + t;
@@ -409,7 +418,7 @@ int md_inverse_direct(md_t *m) {
     std::size_t doubles = block_steps * block_steps + block_steps + 4 * n;
     std::size_t bytes =
         doubles * sizeof(double) + n * sizeof(std::size_t) + n * sizeof(std::int32_t);
-    void *work = core_alloc(bytes);
+    void *work = core_alloc(process_env(), bytes);
     if (!work) {
         error_sink(L"md_inverse_direct(): not enough memory");
         return -1;
@@ -438,7 +447,7 @@ int md_inverse_direct(md_t *m) {
     // cost more than the second core gains.
     long long per_block =
         static_cast<long long>(n) * static_cast<long long>(n) * static_cast<long long>(block_steps);
-    run_workers(worker_count(per_block),
+    run_workers(process_env(), worker_count(process_env(), per_block),
                 [&e, n](int index, int count, const std::function<void()> &sync) {
                     std::size_t share_begin = n * std::size_t(index) / std::size_t(count);
                     std::size_t share_end = n * std::size_t(index + 1) / std::size_t(count);

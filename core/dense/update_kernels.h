@@ -16,11 +16,12 @@ struct update_span {
     double *x; // element i of target vector j at x[j * x_stride + i]
     std::size_t x_stride;
     std::size_t vectors; // number of target vectors
-    const double *along; // factor of step t for element i: along[t * along_stride + i * along_step]
+    // Factor of step t for element i: along[t * along_stride + i * along_step].
+    const double *along;
     std::size_t along_stride;
     std::size_t along_step; // 1 lets the kernels load whole registers
-    const double
-        *per_vector; // factor of step t for vector j: per_vector[t * per_stride + j * per_step]
+    // Factor of step t for vector j: per_vector[t * per_stride + j * per_step].
+    const double *per_vector;
     std::size_t per_stride;
     std::size_t per_step;
     std::size_t steps;

@@ -1,6 +1,5 @@
 // Factorise, find the charge-neutral voltages, solve for the charges, extract.
 #include "core/graded/accurate_solver.h"
-#include "core/base/messages.h"
 
 #include "core/base/params.h"
 #include "core/base/worker_pool.h"
@@ -9,26 +8,25 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 
 namespace {
 
-double failed() {
-    info_sink(L"Calculation failed");
-    return -1.0;
-}
-
 struct problem_result {
-    bool ok;
-    double capacitance;    // farads per metre
-    std::vector<double> x; // total charge / eps0 per panel, for the driving voltages
-    double voltage;        // between the electrodes (or electrode and plane)
+    explicit problem_result(const calc_env &env) : x(env_allocator<double>(env)) {}
+
+    bool ok = false;
+    double capacitance = 0; // farads per metre
+    env_vector<double> x;   // total charge / eps0 per panel, for the driving voltages
+    double voltage = 0;     // between the electrodes (or electrode and plane)
 };
 
 // The vacuum problem's free-charge functionals: every conductor panel is in air, so its
 // free charge is its total charge.
-std::vector<double> vacuum_functionals(const panel_set *set) {
+env_vector<double> vacuum_functionals(const calc_env &env, const panel_set *set) {
     std::int32_t s = set->conductor_count;
-    std::vector<double> f(std::size_t(set->electrode_count) * std::size_t(s), 0.0);
+    env_vector<double> f(std::size_t(set->electrode_count) * std::size_t(s), 0.0,
+                         env_allocator<double>(env));
     for (std::int32_t i = 0; i < s; ++i) {
         const panel_t &p = set->panels[std::size_t(i)];
         f[std::size_t(p.electrode) * std::size_t(s) + std::size_t(i)] = p.length;
@@ -37,15 +35,16 @@ std::vector<double> vacuum_functionals(const panel_set *set) {
 }
 
 // Factorises the filled system, drives it and extracts the first electrode's capacitance.
-problem_result solve_problem(const panel_set *set, lu_system *lu, const std::vector<double> &f) {
+problem_result solve_problem(const calc_env &env, const panel_set *set, lu_system *lu,
+                             const env_vector<double> &f) {
     std::int32_t n = lu->n;
-    problem_result result{false, 0, {}, 0};
-    if (lu_factor(lu) != 0) return result;
+    problem_result result(env);
+    if (lu_factor(env, lu) != 0) return result;
 
     auto on_electrode = [&](std::int32_t i, int k) {
         return set->panels[std::size_t(i)].electrode == k;
     };
-    std::vector<double> &x = result.x;
+    env_vector<double> &x = result.x;
     x.assign(std::size_t(n), 0.0);
     double v_top = 1, v_bottom = 0;
     if (set->electrode_count == 2 && !set->ground_plane) {
@@ -77,7 +76,7 @@ problem_result solve_problem(const panel_set *set, lu_system *lu, const std::vec
     result.voltage = v_top - v_bottom;
     result.capacitance = accurate_epsilon0 * q / result.voltage;
     result.ok = std::isfinite(result.capacitance) && result.capacitance > 0;
-    if (!result.ok) error_sink(L"The system has no finite solution");
+    if (!result.ok) env_error(env, L"The system has no finite solution");
     return result;
 }
 
@@ -94,48 +93,49 @@ std::size_t accurate_solve_bytes(std::int32_t panel_count) {
            16 * std::size_t(panel_count) * sizeof(double);
 }
 
-double accurate_solve(const panel_set *set, accurate_solution *solution) {
+namespace {
+
+double solve_set(const calc_env &env, const panel_set *set, accurate_solution *solution) {
     std::int32_t n = std::int32_t(set->panels.size());
     std::int32_t s = set->conductor_count;
-    info_sink(L"Filling matrix");
+    env_info(env, L"Filling matrix");
     // The vacuum problem first, copied from the slab system when both fit the working
     // set at once, else filled and solved on its own before the slab system exists.
     lu_ptr slab_lu;
-    std::vector<double> f(std::size_t(set->electrode_count) * std::size_t(n));
-    lu_ptr vacuum_lu(lu_new(s));
-    if (!vacuum_lu) return failed();
+    env_vector<double> f(std::size_t(set->electrode_count) * std::size_t(n), 0.0,
+                         env_allocator<double>(env));
+    lu_ptr vacuum_lu(lu_new(env, s));
+    if (!vacuum_lu) return calc_failed(env);
     if (vacuum_fits_beside(n, s)) {
-        slab_lu.reset(lu_new(n));
-        if (!slab_lu) return failed();
-        panel_system_fill(set, false, slab_lu->a, f.data());
+        slab_lu.reset(lu_new(env, n));
+        if (!slab_lu) return calc_failed(env);
+        panel_system_fill(env, set, false, slab_lu->a, f.data());
         for (std::int32_t j = 0; j < s; ++j) {
             for (std::int32_t i = 0; i < s; ++i)
                 vacuum_lu->a[std::size_t(j) * s + i] = slab_lu->a[std::size_t(j) * n + i];
         }
     } else {
-        std::vector<double> unused(std::size_t(set->electrode_count) * std::size_t(s));
-        panel_system_fill(set, true, vacuum_lu->a, unused.data());
+        env_vector<double> unused(std::size_t(set->electrode_count) * std::size_t(s), 0.0,
+                                  env_allocator<double>(env));
+        panel_system_fill(env, set, true, vacuum_lu->a, unused.data());
     }
-    info_sink(L"Solving");
-    problem_result vacuum = solve_problem(set, vacuum_lu.get(), vacuum_functionals(set));
+    env_info(env, L"Solving");
+    problem_result vacuum = solve_problem(env, set, vacuum_lu.get(), vacuum_functionals(env, set));
     vacuum_lu.reset();
-    if (!vacuum.ok) return failed();
+    if (!vacuum.ok) return calc_failed(env);
     if (!slab_lu) {
-        slab_lu.reset(lu_new(n));
-        if (!slab_lu) return failed();
-        panel_system_fill(set, false, slab_lu->a, f.data());
+        slab_lu.reset(lu_new(env, n));
+        if (!slab_lu) return calc_failed(env);
+        panel_system_fill(env, set, false, slab_lu->a, f.data());
     }
-    problem_result slab = solve_problem(set, slab_lu.get(), f);
+    problem_result slab = solve_problem(env, set, slab_lu.get(), f);
     slab_lu.reset();
-    if (!slab.ok) return failed();
+    if (!slab.ok) return calc_failed(env);
     double z0 = 1.0 / (accurate_light_speed * std::sqrt(vacuum.capacitance * slab.capacitance));
     if (!std::isfinite(z0)) {
-        error_sink(L"The system has no finite solution");
-        return failed();
+        env_error(env, L"The system has no finite solution");
+        return calc_failed(env);
     }
-    solution->c0 = vacuum.capacitance;
-    solution->c = slab.capacitance;
-    solution->z0 = z0;
     solution->free_charge.assign(std::size_t(n), 0.0);
     solution->total_charge.assign(std::size_t(n), 0.0);
     // A sheet's free charge needs the mean field at its centre, a sum over every panel;
@@ -153,12 +153,26 @@ double accurate_solve(const panel_set *set, accurate_solution *solution) {
                 scale * ((p.eps_front + p.eps_back) / 2 * x + (p.eps_front - p.eps_back) * field);
         }
     };
-    run_workers(worker_count(40LL * s * n),
+    run_workers(env, worker_count(env, 40LL * s * n),
                 [&](int index, int count, const std::function<void()> &) {
                     for (std::int32_t i = index; i < s; i += count)
                         charges_of(i);
                 });
     for (std::int32_t i = s; i < n; ++i)
         solution->total_charge[std::size_t(i)] = scale * slab.x[std::size_t(i)];
+    solution->c0 = vacuum.capacitance;
+    solution->c = slab.capacitance;
+    solution->z0 = z0;
     return z0;
+}
+
+} // namespace
+
+double accurate_solve(const calc_env &env, const panel_set *set, accurate_solution *solution) {
+    try {
+        return solve_set(env, set, solution);
+    } catch (const std::bad_alloc &) {
+        env_error(env, L"Not enough memory for the solve");
+        return calc_failed(env);
+    }
 }

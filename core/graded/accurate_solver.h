@@ -8,25 +8,27 @@
 #include "core/graded/panels.h"
 
 #include <cstddef>
-#include <vector>
 
 // eps0 of CODATA 2018 and the defined speed of light.
 constexpr double accurate_epsilon0 = 8.8541878128e-12;
 constexpr double accurate_light_speed = 299792458.0;
 
 struct accurate_solution {
-    double c0; // farads per metre of the line as described (a microstrip with its plane)
-    double c;
-    double z0; // ohms
+    explicit accurate_solution(const calc_env &env)
+        : free_charge(env_allocator<double>(env)), total_charge(env_allocator<double>(env)) {}
+
+    double c0 = 0; // farads per metre of the line as described (a microstrip with its plane)
+    double c = 0;
+    double z0 = 0; // ohms
     // The slab problem's charge densities per panel (coulombs per square metre per volt
     // between the electrodes), in panel order.
-    std::vector<double> free_charge;
-    std::vector<double> total_charge;
+    env_vector<double> free_charge;
+    env_vector<double> total_charge;
 };
 
 // The largest working set of one solve of this set, in bytes.
 std::size_t accurate_solve_bytes(std::int32_t panel_count);
 
-// Solves the set. Returns Z0, or -1.0 after reporting the failure through the sinks
-// ("Calculation failed" last); the solution is then not written.
-double accurate_solve(const panel_set *set, accurate_solution *solution);
+// Solves the set. Returns Z0, or -1.0 after reporting the failure through the
+// environment's sinks ("Calculation failed" last); the solution is then not written.
+double accurate_solve(const calc_env &env, const panel_set *set, accurate_solution *solution);

@@ -1,11 +1,9 @@
 // The line's cross-section built from the calculation inputs.
 #include "core/graded/cross_section.h"
-#include "core/base/messages.h"
-
-#include "core/base/params.h"
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -25,49 +23,45 @@ xs_conductor strip(double x, double w, double y, double height, int electrode) {
 
 } // namespace
 
-cross_section *xs_new_line(const calc_params *params) {
-    bool microstrip = params->w2 <= 0;
-    double t = params->t;
-    if (!positive_length(params->w1) || !positive_length(params->h) ||
-        !positive_length(params->p) || (!microstrip && !positive_length(params->w2)) ||
-        !std::isfinite(params->d) || !std::isfinite(params->epsilon_r)) {
-        error_sink(L"Illegal geometric length");
-        return nullptr;
+bool xs_line(const calc_env &env, const calc_params &params, cross_section &out) {
+    bool microstrip = params.w2 <= 0;
+    double t = params.t;
+    if (!positive_length(params.w1) || !positive_length(params.h) || !positive_length(params.p) ||
+        (!microstrip && !positive_length(params.w2)) || !std::isfinite(params.d) ||
+        !std::isfinite(params.epsilon_r)) {
+        env_error(env, L"Illegal geometric length");
+        return false;
     }
-    if (!(t >= 0) || !(t <= params->h)) {
-        error_sink(L"The strip thickness t must lie between 0 and h");
-        return nullptr;
+    if (!(t >= 0) || !(t <= params.h)) {
+        env_error(env, L"The strip thickness t must lie between 0 and h");
+        return false;
     }
     // The panels at a strip's corners are a small fraction of its thickness; below a
     // millionth of h they would vanish in the rounding of the coordinates.
-    if (t > 0 && t < 1e-6 * params->h) {
-        error_sink(L"The strip thickness t is too small to mesh: use 0 for flat strips");
-        return nullptr;
+    if (t > 0 && t < 1e-6 * params.h) {
+        env_error(env, L"The strip thickness t is too small to mesh: use 0 for flat strips");
+        return false;
     }
-    auto *section = new cross_section{};
-    section->ground_plane = microstrip;
-    section->mirror_x = microstrip || params->d == 0;
-    double h = params->h;
+    cross_section line{};
+    line.ground_plane = microstrip;
+    line.mirror_x = microstrip || params.d == 0;
+    double h = params.h;
     double left, right;
     if (microstrip) {
-        section->conductors.push_back(strip(0, params->w1, h, t, 0));
-        section->electrode_count = 1;
-        left = -params->w1 / 2;
-        right = params->w1 / 2;
+        line.conductors.push_back(strip(0, params.w1, h, t, 0));
+        line.electrode_count = 1;
+        left = -params.w1 / 2;
+        right = params.w1 / 2;
     } else {
-        section->conductors.push_back(strip(params->d, params->w1, h, t, 0));
-        section->conductors.push_back(strip(0, params->w2, 0, -t, 1));
-        section->electrode_count = 2;
-        left = std::min(params->d - params->w1 / 2, -params->w2 / 2);
-        right = std::max(params->d + params->w1 / 2, params->w2 / 2);
+        line.conductors.push_back(strip(params.d, params.w1, h, t, 0));
+        line.conductors.push_back(strip(0, params.w2, 0, -t, 1));
+        line.electrode_count = 2;
+        left = std::min(params.d - params.w1 / 2, -params.w2 / 2);
+        right = std::max(params.d + params.w1 / 2, params.w2 / 2);
     }
-    left -= params->p;
-    right += params->p;
-    section->dielectrics.push_back(
-        {{{left, 0}, {right, 0}, {right, h}, {left, h}}, params->epsilon_r});
-    return section;
-}
-
-void xs_free(cross_section *section) {
-    delete section;
+    left -= params.p;
+    right += params.p;
+    line.dielectrics.push_back({{{left, 0}, {right, 0}, {right, h}, {left, h}}, params.epsilon_r});
+    out = std::move(line);
+    return true;
 }

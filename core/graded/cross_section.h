@@ -5,10 +5,10 @@
 // grounds, a second trace) is a new description, not a new solver.
 #pragma once
 
-#include <memory>
-#include <vector>
+#include "core/base/calc_env.h"
+#include "core/base/params.h"
 
-struct calc_params;
+#include <vector>
 
 struct xs_point {
     double x;
@@ -39,15 +39,8 @@ struct cross_section {
 // The two-strip line of the params (metres, p > 0 resolved; w2 <= 0 is a microstrip over
 // a ground plane, its strip centred at x = 0) with strips of thickness t >= 0: the slab
 // fills [left, right] x [0, h], the top strip [d - w1/2, d + w1/2] x [h, h + t] and the
-// bottom strip [-w2/2, w2/2] x [-t, 0]. Returns null after reporting through the error
-// sink when a length is not positive and finite, or t exceeds h or lies below a millionth
-// of it without being 0.
-cross_section *xs_new_line(const calc_params *params);
-
-// Releases the record. Null is accepted. Cannot fail.
-void xs_free(cross_section *section);
-
-struct xs_deleter {
-    void operator()(cross_section *section) const { xs_free(section); }
-};
-using xs_ptr = std::unique_ptr<cross_section, xs_deleter>;
+// bottom strip [-w2/2, w2/2] x [-t, 0]. Returns false after reporting through the
+// environment's error slot when a length is not positive and finite, or t exceeds h or
+// lies below a millionth of it without being 0; out is then unchanged. A description is
+// a small value of the caller's; the engine's own arrays come from the run's environment.
+bool xs_line(const calc_env &env, const calc_params &params, cross_section &out);

@@ -4,6 +4,8 @@
 // costs n^3 / 3 multiply-adds and each solve n^2.
 #pragma once
 
+#include "core/base/calc_env.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -18,17 +20,20 @@ struct lu_system {
 // The memory a system of order n holds.
 std::size_t lu_bytes(std::int32_t n);
 
-// A new system with its matrix uninitialised, or null after reporting through the error
-// sink when the memory cannot be had.
-lu_system *lu_new(std::int32_t n);
+// A new system with its matrix uninitialised, owned by the caller, or null after
+// reporting through the environment's error slot when n is not positive or the memory
+// cannot be had.
+lu_system *lu_new(const calc_env &env, std::int32_t n);
 
-// Factorises the matrix. Returns 0, or -1 after reporting a singular or non-finite matrix.
-int lu_factor(lu_system *system);
+// Factorises the matrix. Returns 0, or -1 after reporting a singular or non-finite
+// matrix through the environment's error slot.
+int lu_factor(const calc_env &env, lu_system *system);
 
 // Overwrites rhs (n values) with the solution of A x = rhs, or of A^T x = rhs when
 // transposed. Returns 0, or -1 when the system is not factored.
 int lu_solve(const lu_system *system, bool transposed, double *rhs);
 
+// Releases the matrix, the pivots and the record. Null is accepted. Cannot fail.
 void lu_free(lu_system *system);
 
 struct lu_deleter {

@@ -1,7 +1,6 @@
 // The panel system, filled one column (one source panel) per task on every core.
 #include "core/graded/panel_system.h"
 
-#include "core/base/progress.h"
 #include "core/base/worker_pool.h"
 #include "core/graded/panel_integrals.h"
 
@@ -49,9 +48,10 @@ struct source_images {
 
 } // namespace
 
-void panel_system_fill(const panel_set *set, bool vacuum, double *a, double *f) {
+void panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
+                       double *f) {
     std::int32_t n = vacuum ? set->conductor_count : std::int32_t(set->panels.size());
-    const std::vector<panel_t> &panels = set->panels;
+    const env_vector<panel_t> &panels = set->panels;
     auto fill_column = [&](std::int32_t j) {
         double *column = a + std::size_t(j) * std::size_t(n);
         source_images source(*set, panels[std::size_t(j)]);
@@ -77,12 +77,13 @@ void panel_system_fill(const panel_set *set, bool vacuum, double *a, double *f) 
         }
     };
     long long work = 40LL * n * n;
-    run_workers(worker_count(work), [&](int index, int count, const std::function<void()> &) {
-        for (std::int32_t j = index; j < n; j += count) {
-            fill_column(j);
-            if (index == 0) progress_report(progress_phase::fill, double(j + 1) / n);
-        }
-    });
+    run_workers(env, worker_count(env, work),
+                [&](int index, int count, const std::function<void()> &) {
+                    for (std::int32_t j = index; j < n; j += count) {
+                        fill_column(j);
+                        if (index == 0) env_progress(env, progress_phase::fill, double(j + 1) / n);
+                    }
+                });
 }
 
 double panel_system_mean_field(const panel_set *set, std::int32_t i, const double *x) {

@@ -17,8 +17,11 @@
 // metre of electrode k, divided by eps0, is sum_j f[k n + j] x_j. A conductor face's free
 // charge is its total charge times the permittivity it touches; a sheet's is the mean of
 // its two sides' permittivities times its charge plus their difference times the mean
-// normal field (the two faces' charges differ by the field's jump). Cannot fail.
-void panel_system_fill(const panel_set *set, bool vacuum, double *a, double *f);
+// normal field (the two faces' charges differ by the field's jump). The columns are
+// shared out to the environment's threads, and its progress sink hears of them. Cannot
+// fail.
+void panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
+                       double *f);
 
 // The mean normal field at panel i's centre, divided by eps0's reciprocal like the rows:
 // sum_j x_j times the field part of interface row i, for the slab problem's unknowns x.

@@ -1,12 +1,8 @@
 // From polygons to graded panels: split, merge, classify, grade.
 #include "core/graded/panels.h"
-#include "core/base/messages.h"
-
-#include "core/base/params.h"
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <new>
 #include <utility>
 
@@ -60,9 +56,9 @@ medium medium_at(const cross_section &section, xs_point p) {
 
 // Every edge of every polygon, split at the corners of the others that lie on it, with
 // each piece kept once (conductors first, so that their pieces keep their orientation).
-std::vector<segment> boundary_segments(const cross_section &section) {
-    std::vector<segment> edges;
-    std::vector<xs_point> corners;
+env_vector<segment> boundary_segments(const calc_env &env, const cross_section &section) {
+    env_vector<segment> edges{env_allocator<segment>(env)};
+    env_vector<xs_point> corners{env_allocator<xs_point>(env)};
     auto add_polygon = [&](const std::vector<xs_point> &outline, int sheet_electrode) {
         std::size_t n = outline.size();
         std::size_t count = n == 2 ? 1 : n;
@@ -75,14 +71,18 @@ std::vector<segment> boundary_segments(const cross_section &section) {
     for (const xs_dielectric &d : section.dielectrics)
         add_polygon(d.outline, -1);
 
-    std::vector<segment> pieces;
-    std::map<std::pair<point_key, point_key>, std::size_t> seen;
+    env_vector<segment> pieces{env_allocator<segment>(env)};
+    env_map<std::pair<point_key, point_key>, std::size_t> seen{
+        env_allocator<std::pair<const std::pair<point_key, point_key>, std::size_t>>(env)};
     for (const segment &edge : edges) {
         double dx = edge.b.x - edge.a.x, dy = edge.b.y - edge.a.y;
         double length2 = dx * dx + dy * dy;
         // The cuts keep the corners' own coordinates, so that the pieces of two polygons
         // sharing an edge meet in identical points.
-        std::vector<std::pair<double, xs_point>> cuts{{0.0, edge.a}, {1.0, edge.b}};
+        env_vector<std::pair<double, xs_point>> cuts{
+            env_allocator<std::pair<double, xs_point>>(env)};
+        cuts.push_back({0.0, edge.a});
+        cuts.push_back({1.0, edge.b});
         for (xs_point c : corners) {
             double cross = (c.x - edge.a.x) * dy - (c.y - edge.a.y) * dx;
             double along = ((c.x - edge.a.x) * dx + (c.y - edge.a.y) * dy) / length2;
@@ -115,9 +115,9 @@ struct classified {
     double end_size_a = 0, end_size_b = 0;
 };
 
-std::vector<classified> classify(const cross_section &section) {
-    std::vector<classified> kept;
-    for (const segment &s : boundary_segments(section)) {
+env_vector<classified> classify(const calc_env &env, const cross_section &section) {
+    env_vector<classified> kept{env_allocator<classified>(env)};
+    for (const segment &s : boundary_segments(env, section)) {
         double dx = s.b.x - s.a.x, dy = s.b.y - s.a.y;
         double length = std::hypot(dx, dy);
         if (!(length > 0)) continue;
@@ -154,7 +154,7 @@ std::vector<classified> classify(const cross_section &section) {
         kept.push_back({proto});
     }
     // Each end's feature size: the shortest kept segment meeting there.
-    std::map<point_key, double> feature;
+    env_map<point_key, double> feature{env_allocator<std::pair<const point_key, double>>(env)};
     auto note = [&feature](xs_point p, double length) {
         auto [at, fresh] = feature.emplace(key(p), length);
         if (!fresh) at->second = std::min(at->second, length);
@@ -218,46 +218,31 @@ struct grading {
 
 } // namespace
 
-std::int32_t panels_count(const cross_section *section, double density) {
-    std::vector<classified> kept = classify(*section);
+namespace {
+
+// The count, with the allocation failures of the classification thrown through.
+std::int32_t count_panels(const calc_env &env, const cross_section &section, double density) {
     long long total = 0;
     bool conductor = false;
-    for (const classified &c : kept) {
-        total += grading(c, density, section->mirror_x).kept(section->mirror_x, c.proto);
+    for (const classified &c : classify(env, section)) {
+        total += grading(c, density, section.mirror_x).kept(section.mirror_x, c.proto);
         conductor = conductor || c.proto.kind != panel_kind::interface;
     }
     if (!conductor) {
-        error_sink(L"The cross-section has no conductor to solve for");
+        env_error(env, L"The cross-section has no conductor to solve for");
         return 0;
     }
     return total > 2000000000LL ? 2000000000 : std::int32_t(total);
 }
 
-void panels_free(panel_set *set) {
-    delete set;
-}
-
-panel_set *panels_new(const cross_section *section, double density, std::int32_t max_panels) {
-    std::int32_t count = panels_count(section, density);
-    if (count == 0) return nullptr;
-    if (count > max_panels) {
-        error_sink(L"The panel layout exceeds the size that can be solved");
-        return nullptr;
-    }
-    panels_ptr set(new (std::nothrow) panel_set{});
-    if (!set) {
-        error_sink(L"Not enough memory for the panels");
-        return nullptr;
-    }
-    set->panels.reserve(std::size_t(count));
-    set->electrode_count = section->electrode_count;
-    set->ground_plane = section->ground_plane;
-    set->mirror_x = section->mirror_x;
-    for (const classified &c : classify(*section)) {
-        grading g(c, density, section->mirror_x);
+// Lays the panels of every classified segment into set; false after reporting when a
+// segment cannot be graded at this density.
+bool lay_panels(const calc_env &env, const cross_section &section, double density, panel_set &set) {
+    for (const classified &c : classify(env, section)) {
+        grading g(c, density, section.mirror_x);
         if (!(g.fa > 0 && g.fb > 0 && g.phi_total > 0 && g.phi_total < 2e9)) {
-            error_sink(L"The geometry cannot be meshed at this step");
-            return nullptr;
+            env_error(env, L"The geometry cannot be meshed at this step");
+            return false;
         }
         std::int32_t n = g.panels();
         std::int32_t kept = 0;
@@ -274,16 +259,64 @@ panel_set *panels_new(const cross_section *section, double density, std::int32_t
             p.centre = {(from.x + to.x) / 2, (from.y + to.y) / 2};
             p.length = std::hypot(to.x - from.x, to.y - from.y);
             if (!(p.length > 0)) {
-                error_sink(L"The geometry cannot be meshed at this step: a panel vanishes");
-                return nullptr;
+                env_error(env, L"The geometry cannot be meshed at this step: a panel vanishes");
+                return false;
             }
-            if (!section->mirror_x || p.centre.x > 0) {
-                set->panels.push_back(p);
+            if (!section.mirror_x || p.centre.x > 0) {
+                set.panels.push_back(p);
                 ++kept;
             }
             from = to;
         }
-        if (proto.kind != panel_kind::interface) set->conductor_count += kept;
+        if (proto.kind != panel_kind::interface) set.conductor_count += kept;
+    }
+    return true;
+}
+
+void no_memory(const calc_env &env) {
+    env_error(env, L"Not enough memory for the panels");
+}
+
+} // namespace
+
+std::int32_t panels_count(const calc_env &env, const cross_section &section, double density) {
+    try {
+        return count_panels(env, section, density);
+    } catch (const std::bad_alloc &) {
+        no_memory(env);
+        return 0;
+    }
+}
+
+void panels_free(panel_set *set) {
+    if (!set) return;
+    set->~panel_set();
+    core_release(set);
+}
+
+panel_set *panels_new(const calc_env &env, const cross_section &section, double density,
+                      std::int32_t max_panels) {
+    std::int32_t count = panels_count(env, section, density);
+    if (count == 0) return nullptr;
+    if (count > max_panels) {
+        env_error(env, L"The panel layout exceeds the size that can be solved");
+        return nullptr;
+    }
+    void *block = core_alloc(env, sizeof(panel_set));
+    if (!block) {
+        no_memory(env);
+        return nullptr;
+    }
+    panels_ptr set(new (block) panel_set(env));
+    try {
+        set->panels.reserve(std::size_t(count));
+        set->electrode_count = section.electrode_count;
+        set->ground_plane = section.ground_plane;
+        set->mirror_x = section.mirror_x;
+        if (!lay_panels(env, section, density, *set)) return nullptr;
+    } catch (const std::bad_alloc &) {
+        no_memory(env);
+        return nullptr;
     }
     return set.release();
 }

@@ -9,11 +9,11 @@
 // logarithmically more than a short one.
 #pragma once
 
+#include "core/base/env_vector.h"
 #include "core/graded/cross_section.h"
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 enum class panel_kind {
     conductor, // a conductor face; front is the medium it touches
@@ -38,23 +38,28 @@ struct panel_t {
 // plane: each stands for itself and its mirror image, which carries the same charge, so
 // the system has half the unknowns and an eighth of the factorisation's cost.
 struct panel_set {
-    std::vector<panel_t> panels;
-    std::int32_t conductor_count; // panels [0, conductor_count) are conductors or sheets
-    int electrode_count;
-    bool ground_plane;
-    bool mirror_x;
+    explicit panel_set(const calc_env &env) : panels(env_allocator<panel_t>(env)) {}
+
+    env_vector<panel_t> panels;
+    std::int32_t conductor_count = 0; // panels [0, conductor_count) are conductors or sheets
+    int electrode_count = 0;
+    bool ground_plane = false;
+    bool mirror_x = false;
 };
 
 // Cuts the cross-section's boundary into panels; density 1 is the base layout, and
 // doubling it doubles the panels of every segment (halving every panel's size). Returns
-// null after reporting through the error sink when the layout would exceed max_panels
-// panels or the geometry has no conductor panel.
-panel_set *panels_new(const cross_section *section, double density, std::int32_t max_panels);
+// a new set owned by the caller, or null after reporting through the environment's
+// error slot when the layout would exceed max_panels panels, the geometry has no
+// conductor panel or the memory cannot be had.
+panel_set *panels_new(const calc_env &env, const cross_section &section, double density,
+                      std::int32_t max_panels);
 
 // The panel count panels_new would produce, without building the panels: 0 on the same
 // failures (reported), so that a caller can check the memory a solve needs first.
-std::int32_t panels_count(const cross_section *section, double density);
+std::int32_t panels_count(const calc_env &env, const cross_section &section, double density);
 
+// Releases the set. Null is accepted. Cannot fail.
 void panels_free(panel_set *set);
 
 struct panels_deleter {

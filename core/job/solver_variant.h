@@ -7,3 +7,8 @@
 #pragma once
 
 enum class solver_variant { specified, accurate };
+
+// The variant's name in design files and records: "specified" or "accurate". Cannot fail.
+constexpr const char *variant_name(solver_variant variant) {
+    return variant == solver_variant::accurate ? "accurate" : "specified";
+}

@@ -7,7 +7,7 @@
 // repeat costs a comparison of offsets.
 #include "core/uniform/assembly.h"
 
-#include "core/base/progress.h"
+#include "core/base/process_env.h"
 #include "core/base/worker_pool.h"
 #include "core/uniform/kernels.h"
 
@@ -85,23 +85,34 @@ struct assembly {
         if (with_f) f_at(i, j) = f_at(i - 1, j - 1);
     }
 
+    // Fills the columns of part in row i with entry(j), except those that repeat the
+    // entry up and to the left (P's, and F's too when with_f), which are copied; the
+    // row's own cell (own, or -1 for none) is always entry's.
+    template <class Entry>
+    void fill_row(std::int32_t i, cell_range columns, cell_range part, bool after,
+                  const cell_points &held, bool with_f, std::int32_t own, Entry entry) const {
+        for (std::int32_t j = part.begin; j < part.end; ++j) {
+            if (j != own && repeats(after, i, j, columns, held)) {
+                copy_up_left(i, j, with_f);
+                continue;
+            }
+            entry(j);
+        }
+    }
+
     // Potential of the cells of the row's own face; the row's own cell is the exact
     // self term instead of a trapezoid over the logarithmic singularity.
     void same_face(std::int32_t i, cell_range columns, cell_range part, bool after,
                    const cell_points &held) const {
         double xi = cell(i).center;
-        for (std::int32_t j = part.begin; j < part.end; ++j) {
+        fill_row(i, columns, part, after, held, false, i, [&](std::int32_t j) {
             if (j == i) {
                 p_at(i, j) = kernel_self(cell(i).half_width);
-                continue;
-            }
-            if (repeats(after, i, j, columns, held)) {
-                copy_up_left(i, j, false);
-                continue;
+                return;
             }
             trapezoid t = kernel_same_face(xi, cell(j));
             p_at(i, j) = (t.bracket * -potential_factor) * t.delta;
-        }
+        });
     }
 
     // Strip row, cells of the opposite face: their potential in P, and in F the free
@@ -109,15 +120,11 @@ struct assembly {
     void opposite_face(std::int32_t i, cell_range columns, cell_range part, bool after,
                        const cell_points &held) const {
         double xi = cell(i).center;
-        for (std::int32_t j = part.begin; j < part.end; ++j) {
-            if (repeats(after, i, j, columns, held)) {
-                copy_up_left(i, j, true);
-                continue;
-            }
+        fill_row(i, columns, part, after, held, true, -1, [&](std::int32_t j) {
             trapezoid_pair t = kernel_opposite_face(xi, cell(j), mesh->h);
             p_at(i, j) = (t.potential * -potential_factor) * t.delta;
             f_at(i, j) = (t.field * free_charge_coefficient) * t.delta;
-        }
+        });
     }
 
     // Dielectric row of the top face: P is F's row scaled by 2 pi / (1 - eps), so the
@@ -125,15 +132,11 @@ struct assembly {
     void top_face_flux(std::int32_t i, cell_range columns, cell_range part, bool after,
                        const cell_points &held) const {
         double xi = cell(i).center;
-        for (std::int32_t j = part.begin; j < part.end; ++j) {
-            if (repeats(after, i, j, columns, held)) {
-                copy_up_left(i, j, true);
-                continue;
-            }
+        fill_row(i, columns, part, after, held, true, -1, [&](std::int32_t j) {
             trapezoid t = kernel_field(xi, cell(j), mesh->h);
             p_at(i, j) = t.bracket * t.delta;
             f_at(i, j) = (t.bracket * free_charge_coefficient) * t.delta;
-        }
+        });
     }
 
     // Dielectric row of the bottom face: the scale is -2 pi / (1 - eps). F's term here
@@ -141,15 +144,11 @@ struct assembly {
     void bottom_face_flux(std::int32_t i, cell_range columns, cell_range part, bool after,
                           const cell_points &held) const {
         double xi = cell(i).center;
-        for (std::int32_t j = part.begin; j < part.end; ++j) {
-            if (repeats(after, i, j, columns, held)) {
-                copy_up_left(i, j, true);
-                continue;
-            }
+        fill_row(i, columns, part, after, held, true, -1, [&](std::int32_t j) {
             trapezoid t = kernel_field(xi, cell(j), mesh->h);
             p_at(i, j) = -(t.bracket * t.delta);
             f_at(i, j) = free_charge_coefficient * (t.delta * t.bracket);
-        }
+        });
     }
 };
 
@@ -210,19 +209,21 @@ void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
     std::int32_t n = mesh->cell_count;
     constexpr std::int32_t run_rows = 16;
     long long work = 100LL * n * n;
-    run_workers(worker_count(work), [&](int index, int count, const std::function<void()> &) {
-        cell_points held;
-        for (std::int32_t first = index * run_rows; first < n; first += count * run_rows) {
-            std::int32_t last = std::min(first + run_rows, n);
-            for (std::int32_t i = first; i < last; ++i)
-                diagonal(i);
-            for (std::int32_t j0 = 0; j0 < n; j0 += block_cells) {
-                cell_range block{j0, std::min(j0 + block_cells, n)};
-                held.take(mesh, std::max(j0 - 1, 0), block.end);
-                for (std::int32_t i = first; i < last; ++i)
-                    fill_part(i, i > first, block, held);
-            }
-            if (index == 0) progress_report(progress_phase::fill, double(last) / n);
-        }
-    });
+    run_workers(process_env(), worker_count(process_env(), work),
+                [&](int index, int count, const std::function<void()> &) {
+                    cell_points held;
+                    for (std::int32_t first = index * run_rows; first < n;
+                         first += count * run_rows) {
+                        std::int32_t last = std::min(first + run_rows, n);
+                        for (std::int32_t i = first; i < last; ++i)
+                            diagonal(i);
+                        for (std::int32_t j0 = 0; j0 < n; j0 += block_cells) {
+                            cell_range block{j0, std::min(j0 + block_cells, n)};
+                            held.take(mesh, std::max(j0 - 1, 0), block.end);
+                            for (std::int32_t i = first; i < last; ++i)
+                                fill_part(i, i > first, block, held);
+                        }
+                        if (index == 0) progress_report(progress_phase::fill, double(last) / n);
+                    }
+                });
 }

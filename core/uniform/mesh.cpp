@@ -6,6 +6,7 @@
 
 #include "core/base/alloc.h"
 #include "core/base/params.h"
+#include "core/base/process_env.h"
 
 #include <cmath>
 #include <cstdint>
@@ -66,7 +67,7 @@ std::int32_t mesh_capacity(double slab_width, double step) {
 } // namespace
 
 double mesh_effective_step(double w1, double w2, double h, double mesh_step) {
-    if (mesh_step <= 0) return std::fmin(0.15 * h, 0.025 * (w1 + w2));
+    if (mesh_step <= 0) return params_auto_step(w1, w2, h);
     return mesh_step;
 }
 
@@ -105,11 +106,12 @@ mesh_t *mesh_new(double w1, double w2, double d, double p, double h, double epsi
     // A bound that is no finite 32-bit count cannot be allocated either.
     std::int32_t capacity = mesh_capacity(slab_width, step);
     if (capacity < 0) return fail();
-    mesh.reset(static_cast<mesh_t *>(core_alloc(sizeof(mesh_t))));
+    mesh.reset(static_cast<mesh_t *>(core_alloc(process_env(), sizeof(mesh_t))));
     if (!mesh) return fail();
     mesh->capacity = capacity;
     mesh->cell_count = 0;
-    mesh->cells = static_cast<cell_t *>(core_alloc(sizeof(cell_t) * std::size_t(capacity)));
+    mesh->cells =
+        static_cast<cell_t *>(core_alloc(process_env(), sizeof(cell_t) * std::size_t(capacity)));
     if (!mesh->cells) return fail();
 
     double top_left = x_top - w1 / 2;

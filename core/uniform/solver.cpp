@@ -5,6 +5,7 @@
 #include "core/base/messages.h"
 
 #include "core/base/params.h"
+#include "core/base/process_env.h"
 #include "core/uniform/assembly.h"
 
 #include <algorithm>
@@ -15,14 +16,13 @@
 namespace {
 
 // The closing line of every failure; false for the steps, -1.0 for the call.
-bool step_failed() {
-    info_sink(L"Calculation failed");
-    return false;
+double solve_failed() {
+    return calc_failed(process_env());
 }
 
-double solve_failed() {
-    step_failed();
-    return -1.0;
+bool step_failed() {
+    solve_failed();
+    return false;
 }
 
 // The largest working set of one call: the inverted P and F (N x N each) with the

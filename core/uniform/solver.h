@@ -22,9 +22,3 @@ struct charge_pair {
 // counts as a failure.
 double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *slab_charges,
                   double *capacitances);
-
-// Whether a solver's result is its failure value, -1.0 (an impedance is never negative):
-// the one test for it, for both variants' solvers.
-constexpr bool solve_failed_result(double z0) {
-    return z0 < 0;
-}

@@ -121,7 +121,7 @@ TEST(cli, charge_table_has_one_row_per_cell) {
     std::remove(path.c_str());
 
     cli_result unwritable = run({"--charges", "/nonexistent/dir/charges.csv"});
-    EXPECT_EQ(unwritable.status, cli_exit_charges_file);
+    EXPECT_EQ(unwritable.status, cli_exit_not_written);
     EXPECT_NE(unwritable.err.find("cannot write '/nonexistent/dir/charges.csv'"),
               std::string::npos);
 }

@@ -27,11 +27,11 @@ const std::vector<std::vector<std::string>> rounds = {
     {"--mesh-step", "0.00005"},
 };
 
-int run(const std::vector<std::string> &args, std::FILE *sink) {
+int run(const std::vector<std::string> &args, std::FILE *sink, const calc_env &limits) {
     std::vector<const char *> argv{"orvanta-cli"};
     for (const std::string &a : args)
         argv.push_back(a.c_str());
-    return cli_run(int(argv.size()), argv.data(), sink, sink);
+    return cli_run(int(argv.size()), argv.data(), sink, sink, limits);
 }
 
 } // namespace
@@ -43,13 +43,14 @@ int main() {
 
     // The first round takes what lives for the whole process (stdio buffers, the C
     // locale, thread bookkeeping); from then on nothing may stay behind.
+    calc_faults faults;
+    calc_env limits;
+    limits.faults = &faults;
     auto one_round = [&](int index) {
         for (std::size_t k = 0; k < rounds.size(); ++k) {
             // Every third run has one of its core allocations refused.
-            long fail_at = (index + long(k)) % 3 == 0 ? 1 + (index * 7 + long(k)) % 28 : 0;
-            core_alloc_fail_at(fail_at);
-            run(rounds[k], sink);
-            core_alloc_fail_at(0);
+            faults.arm((index + long(k)) % 3 == 0 ? 1 + (index * 7 + long(k)) % 28 : 0);
+            run(rounds[k], sink, limits);
         }
     };
     one_round(0);

@@ -16,10 +16,8 @@ class recording_host : public calc_host {
     std::vector<std::wstring> events;
     bool plot_checked = false;
     long live_during_plot = -1;
-    plot_request shown{nullptr, nullptr};
+    plot_request shown{nullptr};
     calc_outcome outcome{};
-
-    recording_host() : binding_(sink, sink, this) {}
 
     void set_calculate_enabled(bool enabled) override {
         events.push_back(enabled ? L"<enabled>" : L"<disabled>");
@@ -32,12 +30,6 @@ class recording_host : public calc_host {
         live_during_plot = core_alloc_live();
     }
     void finished(const calc_outcome &o) override { outcome = o; }
-
-  private:
-    static void sink(void *host, const wchar_t *text) {
-        static_cast<recording_host *>(host)->append_line(text);
-    }
-    sinks_binding binding_;
 };
 
 calc_params start_params() {
@@ -60,12 +52,19 @@ std::vector<std::wstring> join(std::initializer_list<std::vector<std::wstring>> 
     return all;
 }
 
-using calc_job_test = core_test;
+// The job with the specified variant, its sinks' lines recorded by the host, under the
+// fixture's test switches.
+class calc_job_test : public core_test {
+  protected:
+    int run(recording_host &host, calc_params &params) {
+        return calc_thread(&host, &params, solver_variant::specified, calc_host_env(host, env()));
+    }
+};
 
 TEST_F(calc_job_test, start_values) {
     recording_host host;
     calc_params params = start_params();
-    EXPECT_EQ(calc_thread(&host, &params), 0);
+    EXPECT_EQ(run(host, params), 0);
     EXPECT_EQ(host.events,
               framed(join({{L"Mesh cells = 250", L"\tcells for strips = 110",
                             L"\tcells for dielectrics = 140"},
@@ -81,7 +80,7 @@ TEST_F(calc_job_test, microstrip_with_automatic_overhang) {
     calc_params params = start_params();
     params.w2 = -1;
     params.p = -1;
-    calc_thread(&host, &params);
+    run(host, params);
     EXPECT_EQ(
         host.events,
         framed(join(
@@ -97,7 +96,7 @@ TEST_F(calc_job_test, microstrip_with_automatic_overhang) {
 TEST_F(calc_job_test, microstrip_is_mirrored_in_its_ground_plane) {
     recording_host host;
     calc_params params{0.001, -1, 0.0005, 0.25, 4, -1, -1};
-    calc_thread(&host, &params);
+    run(host, params);
     EXPECT_EQ(host.events[3], L"use p = 3.000000 mm (emulation of a infinite large p)");
     EXPECT_EQ(params.w2, params.w1);
     EXPECT_EQ(params.d, 0);
@@ -108,7 +107,7 @@ TEST_F(calc_job_test, microstrip_is_mirrored_in_its_ground_plane) {
     // An explicit p and a finite w2 are left alone.
     recording_host plain;
     calc_params given = start_params();
-    calc_thread(&plain, &given);
+    run(plain, given);
     EXPECT_EQ(plain.events[1], L"Mesh cells = 250");
 }
 
@@ -116,7 +115,7 @@ TEST_F(calc_job_test, low_permittivity_runs_in_vacuum) {
     recording_host host;
     calc_params params = start_params();
     params.epsilon_r = 1.2;
-    calc_thread(&host, &params);
+    run(host, params);
     EXPECT_EQ(host.events,
               framed(join({{L"WARNING: epsilon should be either 1.0 or much bigger than 1",
                             L"Calculation with epsilon_r = 1.0", L"Mesh cells = 110",
@@ -129,12 +128,11 @@ TEST_F(calc_job_test, plot_borrows_the_results_before_they_are_released) {
     recording_host host;
     host.plot_checked = true;
     calc_params params = start_params();
-    calc_thread(&host, &params);
+    run(host, params);
     ASSERT_EQ(host.events.size(), 11u);
     EXPECT_EQ(host.events[9], L"<plot>");
-    EXPECT_EQ(host.shown.mesh, host.outcome.mesh);
-    EXPECT_EQ(host.shown.free_charge, host.outcome.slab.free_charge);
-    EXPECT_EQ(host.live_during_plot, 10); // the mesh (2 blocks) and four vectors (2 each)
+    EXPECT_EQ(host.shown.charges, host.outcome.charges);
+    EXPECT_EQ(host.live_during_plot, 2); // the charge profile: its record and its cells
 }
 
 // Each allocation of a run in turn fails. Whatever fails, no result line is written,
@@ -171,14 +169,17 @@ TEST_F(calc_job_test, every_allocation_failure_ends_cleanly) {
     // sigma0, sigma, f0 and f.
     for (int k = 17; k <= 24; ++k)
         expected.push_back(extracting(product_failed));
+    // The charge profile handed to the host: its record and its cells.
+    for (int k = 25; k <= 26; ++k)
+        expected.push_back(extracting({L"Not enough memory for the charge profile", failed}));
 
     for (std::size_t k = 1; k <= expected.size(); ++k) {
         recording_host host;
         host.plot_checked = true;
         calc_params params = start_params();
         long live = core_alloc_live();
-        core_alloc_fail_at(long(k));
-        EXPECT_EQ(calc_thread(&host, &params), 0);
+        faults().arm(long(k));
+        EXPECT_EQ(run(host, params), 0);
         EXPECT_EQ(host.events, framed(expected[k - 1])) << "allocation " << k;
         EXPECT_FALSE(host.outcome.ok);
         EXPECT_EQ(core_alloc_live(), live) << "allocation " << k;
@@ -186,8 +187,8 @@ TEST_F(calc_job_test, every_allocation_failure_ends_cleanly) {
     // One allocation further, the run succeeds: the list above covers every one.
     recording_host host;
     calc_params params = start_params();
-    core_alloc_fail_at(long(expected.size() + 1));
-    calc_thread(&host, &params);
+    faults().arm(long(expected.size() + 1));
+    run(host, params);
     EXPECT_TRUE(host.outcome.ok);
 }
 

@@ -4,7 +4,6 @@
 // one and two threads and with every kernel width this processor has: synthetic
 // matrices that interchange rows inside and beyond a block, tie, hold zeros, NaNs and
 // infinities, and the calculator's own P and R at several orders.
-#include "core/base/worker_pool.h"
 #include "core/dense/matrix.h"
 #include "core/dense/update_kernels.h"
 #include "core/uniform/assembly.h"
@@ -49,7 +48,8 @@ const char *const width_names[] = {"sse2", "avx2", "avx512"};
 
 // The inversion of m with every width and with one and two threads, against the
 // column sweep (every bit) and, up to `literal_limit`, the reference loops.
-void expect_inversions_match(const md_t &m, const std::string &what, int literal_limit = 300) {
+void expect_inversions_match(calc_env &env, const md_t &m, const std::string &what,
+                             int literal_limit = 300) {
     md_ptr sweep = copy_of(m);
     column_sweep_md_inverse(sweep.get());
     if (m.rows <= literal_limit) {
@@ -60,7 +60,7 @@ void expect_inversions_match(const md_t &m, const std::string &what, int literal
     for (int w = 0; w < 3; ++w) {
         if (!update_kernels_limit(widths[w])) continue;
         for (int threads : {1, 2}) {
-            worker_pool_limit(threads);
+            env.threads = threads;
             md_ptr fast = copy_of(m);
             ASSERT_EQ(md_inverse_direct(fast.get()), 0);
             EXPECT_TRUE(same_bits(*fast, *sweep, false))
@@ -69,7 +69,7 @@ void expect_inversions_match(const md_t &m, const std::string &what, int literal
         }
     }
     update_kernels_limit(update_width::avx512);
-    worker_pool_limit(0);
+    env.threads = 0;
 }
 
 md_ptr random_matrix(std::int32_t n, std::mt19937_64 &random) {
@@ -98,7 +98,7 @@ using inverse_bounds_equality = core_test;
 TEST_F(inverse_bounds_equality, random_matrices_with_interchanges) {
     std::mt19937_64 random(11);
     for (std::int32_t n : {1, 2, 3, 7, 31, 32, 33, 65, 97, 250, 420}) {
-        expect_inversions_match(*random_matrix(n, random), "random");
+        expect_inversions_match(env(), *random_matrix(n, random), "random");
     }
 }
 
@@ -119,7 +119,7 @@ TEST_F(inverse_bounds_equality, shuffled_dominant_rows) {
             std::memcpy(shuffled->data + std::size_t(i) * n, m->data + std::size_t(order[i]) * n,
                         sizeof(double) * n);
         }
-        expect_inversions_match(*shuffled, "shuffled dominant");
+        expect_inversions_match(env(), *shuffled, "shuffled dominant");
     }
 }
 
@@ -133,33 +133,33 @@ TEST_F(inverse_bounds_equality, ties_zeros_and_singular_matrices) {
         std::uniform_int_distribution<int> small(-2, 2);
         for (std::int32_t i = 0; i < n * n; ++i)
             integers->data[i] = small(random);
-        expect_inversions_match(*integers, "small integers");
+        expect_inversions_match(env(), *integers, "small integers");
 
         md_ptr tie = random_matrix(n, random);
         for (std::int32_t c = 0; c < n; ++c)
             tie->data[n + c] = tie->data[(c * 7) % n];
         tie->data[n] = tie->data[0];
-        expect_inversions_match(*tie, "tied rows");
+        expect_inversions_match(env(), *tie, "tied rows");
 
         md_ptr sparse = random_matrix(n, random);
         std::bernoulli_distribution zero(0.7);
         for (std::int32_t i = 0; i < n * n; ++i) {
             if (zero(random)) sparse->data[i] = i % 2 ? -0.0 : 0.0;
         }
-        expect_inversions_match(*sparse, "mostly zeros");
+        expect_inversions_match(env(), *sparse, "mostly zeros");
 
         md_ptr zero_column = random_matrix(n, random);
         for (std::int32_t r = 0; r < n; ++r)
             zero_column->data[std::size_t(r) * n + n / 3] = r % 2 ? -0.0 : 0.0;
-        expect_inversions_match(*zero_column, "zero column");
+        expect_inversions_match(env(), *zero_column, "zero column");
 
         md_ptr rank_one(md_new(n, n));
         for (std::int32_t i = 0; i < n * n; ++i)
             rank_one->data[i] = double((i / n + 1) * (i % n + 1));
-        expect_inversions_match(*rank_one, "rank one");
+        expect_inversions_match(env(), *rank_one, "rank one");
 
         md_ptr identity(md_new_identity(n));
-        expect_inversions_match(*identity, "identity");
+        expect_inversions_match(env(), *identity, "identity");
     }
 }
 
@@ -176,7 +176,7 @@ TEST_F(inverse_bounds_equality, nans_infinities_and_extremes) {
         }
         special->data[std::size_t(n) * n - 1] = inf;
         special->data[std::size_t(n / 2) * n] = -inf;
-        expect_inversions_match(*special, "NaN and infinity");
+        expect_inversions_match(env(), *special, "NaN and infinity");
 
         // A NaN in the middle of the matrix, reached late: the steps before it have
         // bounds, those after it none.
@@ -184,18 +184,18 @@ TEST_F(inverse_bounds_equality, nans_infinities_and_extremes) {
         for (std::int32_t i = 0; i < n; ++i)
             late->data[std::size_t(i) * n + i] += 4.0;
         late->data[std::size_t(n - 2) * n + n - 2] = nan_with_payload(0x5a5a5, true);
-        expect_inversions_match(*late, "late NaN");
+        expect_inversions_match(env(), *late, "late NaN");
 
         md_ptr extremes = random_matrix(n, random);
         std::uniform_int_distribution<int> exponent(-1074, 1023);
         for (std::int32_t i = 0; i < n * n; i += 3)
             extremes->data[i] = std::ldexp(extremes->data[i], exponent(random));
-        expect_inversions_match(*extremes, "extreme magnitudes");
+        expect_inversions_match(env(), *extremes, "extreme magnitudes");
 
         md_ptr tiny = random_matrix(n, random);
         for (std::int32_t i = 0; i < n * n; ++i)
             tiny->data[i] = std::ldexp(tiny->data[i], -1060);
-        expect_inversions_match(*tiny, "subnormal entries");
+        expect_inversions_match(env(), *tiny, "subnormal entries");
     }
 }
 
@@ -227,8 +227,8 @@ TEST_F(inverse_bounds_equality, potential_matrices_of_real_lines) {
                         sizeof(double) * s);
         }
         std::string what = "line of " + std::to_string(n) + " cells";
-        expect_inversions_match(*p, "P of the " + what, 0);
-        expect_inversions_match(*r, "R of the " + what, 0);
+        expect_inversions_match(env(), *p, "P of the " + what, 0);
+        expect_inversions_match(env(), *r, "R of the " + what, 0);
     }
 }
 

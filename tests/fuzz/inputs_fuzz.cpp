@@ -13,18 +13,17 @@
 #include "studies/headless_dialog.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
 namespace {
 
-class fuzz_dialog final : public text_dialog {
+class fuzz_dialog final : public headless_dialog {
   public:
     std::wstring texts[input_field_count];
 
-    fuzz_dialog() : text_dialog(texts) {}
+    fuzz_dialog() : headless_dialog(texts) {}
     void set_calculate_enabled(bool enabled) override { enabled_ = enabled; }
     void append_line(const wchar_t *text) override {
         // Every line the core or validation sends must be a terminated text of the
@@ -46,10 +45,10 @@ class fuzz_dialog final : public text_dialog {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    static std::FILE *diagnostics = std::fopen("/dev/null", "w");
-    core_memory_ceiling(std::size_t{256} << 10);
     fuzz_dialog fresh;
-    sinks_binding to_fresh(text_dialog::sink, text_dialog::sink, &fresh);
+    calc_env limits;
+    limits.memory_ceiling = std::size_t{256} << 10;
+    calc_env env = calc_host_env(fresh, limits);
 
     std::string_view bytes(reinterpret_cast<const char *>(data), size);
     for (std::wstring &text : fresh.texts) {
@@ -59,13 +58,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     calc_params params{};
-    if (read_inputs(fresh, &params, diagnostics) == 0) {
+    if (read_inputs(fresh, &params, env) == 0) {
         calc_params entered = params;
-        calc_thread(&fresh, &params);
+        calc_thread(&fresh, &params, solver_variant::specified, env);
         if (!fresh.enabled()) std::abort(); // Calculate must come back after every run
         // The accurate variant on the same line, with the eighth text as the thickness.
-        if (read_thickness(fresh.texts[field_index(input_field::t)].c_str(), &entered) == 0) {
-            calc_thread(&fresh, &entered, solver_variant::accurate);
+        if (read_thickness(fresh.texts[field_index(input_field::t)], &entered, env) == 0) {
+            calc_thread(&fresh, &entered, solver_variant::accurate, env);
             if (!fresh.enabled()) std::abort();
         }
     }

@@ -5,7 +5,7 @@
 // within a segment. Writes beyond the cell array are caught by AddressSanitizer, since
 // the array is allocated at exactly its capacity. A memory ceiling bounds the capacity.
 #include "core/base/alloc.h"
-#include "core/base/messages.h"
+#include "core/base/process_env.h"
 #include "core/uniform/mesh.h"
 
 #include <cmath>
@@ -100,8 +100,10 @@ void check_mesh(const mesh_t &mesh, const double in[7]) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    core_memory_ceiling(std::size_t{1} << 20);
-    sinks_binding to_lines(collect, collect, nullptr);
+    calc_env env;
+    env.memory_ceiling = std::size_t{1} << 20;
+    env.sinks = {collect, collect, nullptr};
+    process_env_binding to_lines(env);
     double in[7] = {};
     std::memcpy(in, data, std::min(size, sizeof in));
     lines.clear();

@@ -3,8 +3,9 @@
 // worker (synthesis into its field, the sweep's chart and its gaps, convergence, cancel),
 // design files (round trip, bad files, unsaved changes), copy and export, units,
 // laminates, the refused field and mnemonics during a run.
+#include "tests/support/own_settings.h"
 #include "ui/accurate_options.h"
-#include "ui/app_window.h"
+#include "ui/calculator_dialog.h"
 #include "ui/geometry_picture.h"
 #include "ui/laminates.h"
 #include "ui/main_window.h"
@@ -19,7 +20,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QScatterSeries>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -34,7 +34,7 @@ QPixmap blank_bitmap() {
     return bitmap;
 }
 
-QStringList list_lines(main_window &w) {
+QStringList list_lines(calculator_dialog &w) {
     QStringList lines;
     for (int i = 0; i < w.result_list()->count(); ++i)
         lines << w.result_list()->item(i)->text();
@@ -71,10 +71,10 @@ class app_test : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<app_window> app;
+    std::unique_ptr<main_window> app;
     QTemporaryDir dir;
 
-    main_window &calc() { return app->calculator(); }
+    calculator_dialog &calc() { return app->calculator(); }
     void wait_until_idle() {
         QTRY_VERIFY_WITH_TIMEOUT(!calc().busy(), 120000);
         QTRY_VERIFY_WITH_TIMEOUT(!calc().worker_running(), 120000);
@@ -90,11 +90,11 @@ class app_test : public QObject {
     }
 
   private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase() { use_own_settings(); }
 
     void init() {
         QSettings().clear();
-        app = std::make_unique<app_window>(blank_bitmap());
+        app = std::make_unique<main_window>(blank_bitmap());
         app->show();
         QVERIFY(QTest::qWaitForWindowActive(app.get()));
     }
@@ -181,7 +181,11 @@ class app_test : public QObject {
     }
 
     void accurate_options_take_the_thickness_and_the_picture_shows_it() {
+        // A class without its own meta-object would match findChild as any QWidget (the
+        // Calculate button), and the test would read past the end of that object.
         auto *picture = calc().findChild<geometry_picture *>();
+        QVERIFY(picture);
+        QCOMPARE(QString(picture->metaObject()->className()), QString("geometry_picture"));
         QVERIFY(!picture->shows_thickness());
         QTimer::singleShot(0, this, [] {
             auto *dialog =
@@ -424,7 +428,7 @@ class app_test : public QObject {
         calc().set_field_text(input_field::w1, "100");
         QCOMPARE(calc().field_text_mm(input_field::w1), QString("2.54"));
         app.reset();
-        app = std::make_unique<app_window>(blank_bitmap());
+        app = std::make_unique<main_window>(blank_bitmap());
         QCOMPARE(calc().unit(), length_unit::mil);
         app->action("view_mm")->trigger();
         QCOMPARE(calc().field_text(input_field::h), QString("0.79"));

@@ -1,11 +1,10 @@
 // The desktop program under QTest on the offscreen platform: start state, validation
 // refusals, a calculation on the worker, the plot window, keys, mnemonics, the About box
 // and the missing-bitmap start.
-#include "core/base/progress.h"
 #include "input/read_inputs.h"
 #include "ui/about_box.h"
+#include "ui/calculator_dialog.h"
 #include "ui/desktop_app.h"
-#include "ui/main_window.h"
 #include "ui/painting/dialog_units.h"
 #include "ui/plot_window.h"
 #include "ui/qt_layer.h"
@@ -27,7 +26,7 @@ QPixmap blank_bitmap() {
     return bitmap;
 }
 
-QStringList list_lines(const main_window &w) {
+QStringList list_lines(const calculator_dialog &w) {
     QStringList lines;
     for (int i = 0; i < w.result_list()->count(); ++i)
         lines << w.result_list()->item(i)->text();
@@ -47,7 +46,7 @@ class gui_test : public QObject {
     Q_OBJECT
 
   private:
-    std::unique_ptr<main_window> window;
+    std::unique_ptr<calculator_dialog> window;
 
     void set_field(input_field control, const QString &text) {
         QWidget *f = window->field(control);
@@ -62,7 +61,7 @@ class gui_test : public QObject {
 
   private slots:
     void init() {
-        window = std::make_unique<main_window>(blank_bitmap());
+        window = std::make_unique<calculator_dialog>(blank_bitmap());
         window->show();
         QVERIFY(QTest::qWaitForWindowActive(window.get()));
     }
@@ -285,7 +284,7 @@ class gui_test : public QObject {
         QCOMPARE(desktop_run(*qApp, QStringLiteral(":/no/such/bitmap.bmp")), 1);
         QCOMPARE(text, QString("Could not load resource"));
         QCOMPARE(caption, QString("Error"));
-        window = std::make_unique<main_window>(blank_bitmap());
+        window = std::make_unique<calculator_dialog>(blank_bitmap());
     }
 
     // The drawing is combined by AND: white leaves the window's colour, blue keeps only
@@ -293,7 +292,7 @@ class gui_test : public QObject {
     void picture_is_combined_with_the_background_by_and() {
         QPixmap blue(439, 220);
         blue.fill(QColor(0, 0, 255));
-        main_window tinted(blue);
+        calculator_dialog tinted(blue);
         tinted.show();
         QVERIFY(QTest::qWaitForWindowExposed(&tinted));
         QImage shot = tinted.grab().toImage();

@@ -3,13 +3,12 @@
 // refusals of the thickness.
 #include "core/base/alloc.h"
 #include "core/base/params.h"
-#include "core/graded/accurate_job.h"
 #include "core/graded/accurate_solver.h"
 #include "core/graded/cross_section.h"
+#include "core/graded/graded_job.h"
 #include "core/graded/panel_integrals.h"
 #include "core/graded/panels.h"
 #include "core/job/calc_job.h"
-#include "tests/support/cli_capture.h"
 #include "tests/support/sink_capture.h"
 
 #include <gtest/gtest.h>
@@ -81,14 +80,22 @@ calc_params line(double w1, double w2, double h, double d, double eps, double p,
     return params;
 }
 
+// The environment of the engine's own calls: its texts dropped.
+const calc_env quiet{};
+
+cross_section section_of(const calc_params &params) {
+    cross_section section;
+    EXPECT_TRUE(xs_line(quiet, params, section));
+    return section;
+}
+
 struct layout {
     panels_ptr set;
     std::map<int, int> per_electrode;
 };
 
 layout panels_of(const calc_params &params, double density) {
-    xs_ptr section(xs_new_line(&params));
-    layout l{panels_ptr(panels_new(section.get(), density, 1000000)), {}};
+    layout l{panels_ptr(panels_new(quiet, section_of(params), density, 1000000)), {}};
     for (std::int32_t i = 0; i < l.set->conductor_count; ++i)
         ++l.per_electrode[l.set->panels[std::size_t(i)].electrode];
     return l;
@@ -130,10 +137,9 @@ struct answer {
 };
 
 answer solve(const calc_params &params, double density = 4) {
-    xs_ptr section(xs_new_line(&params));
-    panels_ptr set(panels_new(section.get(), density, 1000000));
-    accurate_solution s{};
-    double z0 = accurate_solve(set.get(), &s);
+    panels_ptr set(panels_new(quiet, section_of(params), density, 1000000));
+    accurate_solution s(quiet);
+    double z0 = accurate_solve(quiet, set.get(), &s);
     EXPECT_GT(z0, 0);
     return {z0, s.c / s.c0};
 }
@@ -150,12 +156,16 @@ TEST(accurate_physics, limits_and_symmetries) {
         EXPECT_EQ(solve(line(1.0, -1, 0.5, 0, 1.0, 0.2, t)).eps_eff, 1.0);
     }
     // Exchanging the strips (the section turned upside down) and mirroring the offset.
+    // The turned section is the same line but not the same arithmetic: its panels are
+    // laid from the other ends and the factorisation's rounding depends on how many
+    // threads the BLAS shares it among (1e-9 on two cores), far below the 1e-5 of the
+    // discretisation.
     answer a = solve(line(2.4, 10, 0.79, 1.5, 4.0, 0.7, 0.035));
     answer swapped = solve(line(10, 2.4, 0.79, -1.5, 4.0, 0.7, 0.035));
     answer mirrored = solve(line(2.4, 10, 0.79, -1.5, 4.0, 0.7, 0.035));
-    EXPECT_LT(relative(swapped.z0, a.z0), 1e-9);
-    EXPECT_LT(relative(mirrored.z0, a.z0), 1e-9);
-    EXPECT_LT(relative(swapped.eps_eff, a.eps_eff), 1e-9);
+    EXPECT_LT(relative(swapped.z0, a.z0), 1e-8);
+    EXPECT_LT(relative(mirrored.z0, a.z0), 1e-8);
+    EXPECT_LT(relative(swapped.eps_eff, a.eps_eff), 1e-8);
     // The mirror-symmetric solve (half the panels) against the full one: d = 0 against a
     // tiny offset, which changes the answer far less than the discretisation does.
     answer half = solve(line(2.4, 10, 0.79, 0, 2.2, 2, 0), 8);
@@ -189,55 +199,14 @@ TEST(accurate_physics, limits_and_symmetries) {
 TEST(accurate_physics, working_set_of_one_solve) {
     for (double d : {0.0, 0.4}) {
         calc_params params = line(2.4, 10, 0.79, d, 2.2, 2, 0.035);
-        xs_ptr section(xs_new_line(&params));
-        panels_ptr set(panels_new(section.get(), 3, 1000000));
+        panels_ptr set(panels_new(quiet, section_of(params), 3, 1000000));
         double n = double(set->panels.size());
         core_alloc_reset_peak();
         std::size_t before = core_alloc_peak_bytes();
-        accurate_solution s{};
-        ASSERT_GT(accurate_solve(set.get(), &s), 0);
+        accurate_solution s(quiet);
+        ASSERT_GT(accurate_solve(quiet, set.get(), &s), 0);
         EXPECT_LE(double(core_alloc_peak_bytes() - before), 1.2 * 8 * n * n) << n;
     }
-}
-
-// The thickness is read like every field and refused naming itself; without the
-// accurate variant it is a usage error, since the flat-strip mesh cannot model it.
-TEST(accurate_cli, thickness_is_validated_and_needs_the_accurate_variant) {
-    cli_result thick = run({"--accurate", "--t", "0.035", "--json"});
-    EXPECT_EQ(thick.status, 0) << thick.err;
-    EXPECT_NE(thick.out.find("\"t\": 3.500000000000001e-05"), std::string::npos);
-    EXPECT_NE(thick.out.find("\"variant\": \"accurate\""), std::string::npos);
-    struct refusal {
-        const char *value;
-        const char *line;
-    };
-    for (refusal r : {refusal{"-0.01", "ERROR: The value of `t` must be >= 0"},
-                      {"1e999", "ERROR: The value of `t` is out of range"},
-                      {"0.8", "ERROR: The strip thickness `t` must not exceed `h`"},
-                      {"abc", "unrecognized value of `t`:\nabc\n"}}) {
-        cli_result refused = run({"--accurate", "--t", r.value});
-        EXPECT_EQ(refused.status, cli_exit_refused) << r.value;
-        EXPECT_NE(refused.out.find(r.line), std::string::npos) << refused.out;
-    }
-    cli_result tiny = run({"--accurate", "--t", "1e-9"});
-    EXPECT_EQ(tiny.status, cli_exit_failed);
-    EXPECT_NE(tiny.out.find("too small to mesh"), std::string::npos);
-
-    cli_result specified = run({"--t", "0.035"});
-    EXPECT_EQ(specified.status, cli_exit_usage);
-    EXPECT_NE(specified.err.find("needs the accurate variant"), std::string::npos);
-    EXPECT_EQ(run({"--t", "0"}).status, cli_exit_result);
-}
-
-// A mesh beyond the memory available is refused with its size and the memory it needs.
-TEST(accurate_cli, over_large_mesh_is_refused_with_its_size) {
-    core_memory_ceiling(std::size_t{1} << 20);
-    cli_result big = run({"--accurate", "--mesh-step", "0.001"});
-    core_memory_ceiling(0);
-    EXPECT_EQ(big.status, cli_exit_failed);
-    EXPECT_NE(big.out.find("Mesh too large: its "), std::string::npos) << big.out;
-    EXPECT_NE(big.out.find(" MB of memory, "), std::string::npos);
-    EXPECT_EQ(big.out.find("not enough memory"), std::string::npos);
 }
 
 // A host that keeps the job's lines and its outcome's figures.
@@ -262,16 +231,16 @@ TEST_F(accurate_failures, every_allocation_failure_is_a_clean_failure) {
     calc_params params = line(2.4, 10, 0.79, 0.5, 2.2, 0.5, 0.035);
     quiet_host reference;
     calc_params used = params;
-    calc_thread(&reference, &used, solver_variant::accurate);
+    calc_thread(&reference, &used, solver_variant::accurate, calc_host_env(reference, env()));
     ASSERT_TRUE(reference.figures.ok);
     long calls = 0;
     for (long k = 1;; ++k) {
-        core_alloc_fail_at(k);
+        faults().arm(k);
         quiet_host host;
         calc_params attempt = params;
-        calc_thread(&host, &attempt, solver_variant::accurate);
-        calls = core_alloc_calls();
-        core_alloc_fail_at(0);
+        calc_thread(&host, &attempt, solver_variant::accurate, calc_host_env(host, env()));
+        calls = faults().calls.load();
+        faults().arm(0);
         EXPECT_TRUE(host.enabled) << k;
         if (k > calls) {
             // Past the last allocation: nothing failed.

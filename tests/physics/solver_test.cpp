@@ -1,6 +1,5 @@
 // The moment-method solver: the worked results, the physics the charges must obey,
 // null receivers, and systems that have no finite answer.
-#include "core/base/worker_pool.h"
 #include "core/uniform/kernels.h"
 #include "core/uniform/mesh.h"
 #include "core/uniform/solver.h"
@@ -143,12 +142,10 @@ TEST_F(solver_test, vacuum_microstrip_lies_in_the_closed_form_band) {
 // answer is the same to the last bit.
 TEST_F(solver_test, without_helper_threads_the_bits_are_the_same) {
     mesh_ptr mesh(mesh_new(2.4e-3, 10e-3, 0, 2e-3, 0.79e-3, 2.2, 0.05e-3));
-    worker_pool_force(2);
+    env().threads = 2;
     double threaded = solve_line(mesh.get(), nullptr, nullptr, nullptr);
-    worker_pool_refuse_helpers(true);
+    faults().refuse_helpers = true;
     double alone = solve_line(mesh.get(), nullptr, nullptr, nullptr);
-    worker_pool_refuse_helpers(false);
-    worker_pool_force(0);
     EXPECT_EQ(bits(alone), bits(threaded));
 }
 

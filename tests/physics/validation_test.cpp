@@ -20,7 +20,7 @@ TEST(validation, accurate_variant_agrees_with_finite_volumes) {
         {"vacuum", {2.4e-3, 10e-3, false, 0.79e-3, 0, 1.0, 2e-3, 0}},
     };
     for (const validation_case &c : cases) {
-        convergence bem = study_converge(texts_of(c.line), 0.00002);
+        convergence bem = study_converge(texts_of(c.line), 0.00002, calc_env{});
         ASSERT_TRUE(bem.converged) << c.name;
         fd_result fv = fd_solve(c.line, fd_accuracy::quick);
         double z0_gap = std::fabs(bem.z0 - fv.z0), eps_gap = std::fabs(bem.eps_eff - fv.eps_eff);

@@ -24,14 +24,15 @@ inline std::string read_all(std::FILE *file) {
     return text;
 }
 
-// The arguments after the program name.
-inline cli_result run(std::vector<std::string> args) {
+// The arguments after the program name; the runs take the limits' memory ceiling,
+// threads and test switches.
+inline cli_result run(std::vector<std::string> args, const calc_env &limits = {}) {
     args.insert(args.begin(), "orvanta-cli");
     std::vector<const char *> argv;
     for (const std::string &a : args)
         argv.push_back(a.c_str());
     std::FILE *out = std::tmpfile();
     std::FILE *err = std::tmpfile();
-    int status = cli_run(int(argv.size()), argv.data(), out, err);
+    int status = cli_run(int(argv.size()), argv.data(), out, err, limits);
     return {status, read_all(out), read_all(err)};
 }

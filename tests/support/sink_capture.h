@@ -3,7 +3,7 @@
 #pragma once
 
 #include "core/base/alloc.h"
-#include "core/base/messages.h"
+#include "core/base/process_env.h"
 
 #include <gtest/gtest.h>
 
@@ -46,26 +46,41 @@ inline void PrintTo(const sink_line &line, std::ostream *os) {
     *os << '"';
 }
 
-// Binds the sinks to the capture, and checks on teardown that the core's heap holds no
-// more blocks than it did before the test.
+// An environment whose sinks go to the capture, with test switches of its own.
+struct captured_env {
+    calc_faults faults;
+    calc_env env;
+
+    captured_env() {
+        captured_lines().clear();
+        env.sinks = {capture_error, capture_info, nullptr};
+        env.faults = &faults;
+    }
+};
+
+// Binds such an environment for the specified modules (and hands it to the others
+// through env()), and checks on teardown that the core's heap holds no more blocks than
+// it did before the test.
 class core_test : public ::testing::Test {
   protected:
     void SetUp() override {
-        captured_lines().clear();
-        binding_.emplace(capture_info, capture_error, nullptr);
-        core_alloc_fail_at(0);
+        binding_.emplace(captured_.env);
         live_at_start_ = core_alloc_live();
     }
     void TearDown() override {
-        core_alloc_fail_at(0);
+        captured_.faults.arm(0);
         EXPECT_EQ(core_alloc_live(), live_at_start_) << "core blocks leaked";
         binding_.reset();
     }
     const std::vector<sink_line> &lines() const { return captured_lines(); }
+    // The bound environment; a test may change its limits and switches.
+    calc_env &env() { return captured_.env; }
+    calc_faults &faults() { return captured_.faults; }
 
   private:
+    captured_env captured_;
     long live_at_start_ = 0;
-    std::optional<sinks_binding> binding_;
+    std::optional<process_env_binding> binding_;
 };
 
 // The bits of a double, for comparisons that must hold to the last bit and tell +0.0

@@ -1,59 +1,20 @@
 // Design files: the round trip of every field through the file, the refusals of broken
-// or foreign files (each naming the file, nothing changed), the atomic write, the unit
-// conversions, and the command line's --design and --save-design.
+// or foreign files (each naming the file, nothing changed) and the atomic write.
 #include "input/design_file.h"
-#include "input/length_units.h"
-#include "tests/support/cli_capture.h"
+#include "tests/support/scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
-
-namespace fs = std::filesystem;
-
-struct scratch {
-    fs::path dir;
-    scratch() {
-        char name[] = "/tmp/orvanta-design-XXXXXX";
-        dir = mkdtemp(name);
-    }
-    ~scratch() {
-        std::error_code ignored;
-        fs::permissions(dir, fs::perms::owner_all, ignored);
-        fs::remove_all(dir, ignored);
-    }
-    std::string file(const char *name) const { return (dir / name).string(); }
-};
-
-std::string contents(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void put(const std::string &path, const std::string &text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
 
 std::string replaced(std::string text, const std::string &from, const std::string &to) {
     std::size_t at = text.find(from);
     if (at != std::string::npos) text.replace(at, from.size(), to);
     return text;
-}
-
-// The "Z0" member of a JSON record, as printed.
-std::string z0_member(const std::string &json) {
-    std::size_t at = json.find("\n  \"Z0\": ");
-    return at == std::string::npos ? "" : json.substr(at, json.find('\n', at + 1) - at);
 }
 
 } // namespace
@@ -164,59 +125,4 @@ TEST(design_file, writing_is_atomic_and_keeps_the_mode) {
     EXPECT_FALSE(design_write(s.file("no/such/dir.orvanta"), d, error));
     EXPECT_NE(error.find("no/such/dir.orvanta: cannot write: No such file or directory"),
               std::string::npos);
-}
-
-TEST(length_units, conversions_keep_keywords_and_refusals_and_land_on_round_values) {
-    EXPECT_EQ(length_text_convert(L"100", length_unit::mil, length_unit::mm), L"2.54");
-    EXPECT_EQ(length_text_convert(L"2.54", length_unit::mm, length_unit::mil), L"100");
-    EXPECT_EQ(length_text_convert(L"790", length_unit::um, length_unit::mm), L"0.79");
-    EXPECT_EQ(length_text_convert(L"0.79", length_unit::mm, length_unit::um), L"790");
-    // The same unit never rewrites a text; keywords and garbage pass for validation.
-    EXPECT_EQ(length_text_convert(L" 2.40 ", length_unit::mm, length_unit::mm), L" 2.40 ");
-    for (const wchar_t *kept : {L"INF", L"auto", L"12abc", L"", L"1e99999"})
-        EXPECT_EQ(length_text_convert(kept, length_unit::mil, length_unit::mm), kept);
-    EXPECT_EQ(length_unit_mm(length_unit::mil), 0.0254);
-    length_unit unit;
-    EXPECT_TRUE(length_unit_from_name("um", unit));
-    EXPECT_EQ(unit, length_unit::um);
-    EXPECT_FALSE(length_unit_from_name("inch", unit));
-}
-
-TEST(cli, saved_design_reproduces_the_same_z0_and_options_beside_it_override) {
-    scratch s;
-    std::string path = s.file("line.orvanta");
-    cli_result saved =
-        run({"--save-design", path, "--w1", "1.7", "--accurate", "--t", "0.035", "--json"});
-    ASSERT_EQ(saved.status, 0) << saved.err;
-    cli_result again = run({"--design", path, "--json"});
-    ASSERT_EQ(again.status, 0) << again.err;
-    EXPECT_FALSE(z0_member(saved.out).empty());
-    EXPECT_EQ(z0_member(again.out), z0_member(saved.out));
-    EXPECT_NE(again.out.find("\"variant\": \"accurate\""), std::string::npos);
-    // An option beside the design wins, wherever it stands.
-    cli_result wider = run({"--w1", "2.4", "--design", path, "--json"});
-    cli_result plain = run({"--accurate", "--t", "0.035", "--json"});
-    EXPECT_EQ(z0_member(wider.out), z0_member(plain.out));
-    // The specified variant's run reproduces too.
-    ASSERT_EQ(run({"--save-design", path, "--h", "1.6", "--json"}).status, 0);
-    EXPECT_EQ(z0_member(run({"--design", path, "--json"}).out),
-              z0_member(run({"--h", "1.6", "--json"}).out));
-}
-
-TEST(cli, bad_designs_exit_1_naming_the_file_and_refused_fields_save_nothing) {
-    scratch s;
-    std::string path = s.file("broken.orvanta");
-    put(path, "{\"format\": ");
-    cli_result broken = run({"--design", path});
-    EXPECT_EQ(broken.status, 1);
-    EXPECT_EQ(broken.err.rfind("orvanta-cli: " + path + ": not a design file", 0), 0u)
-        << broken.err;
-    EXPECT_TRUE(broken.out.empty());
-    cli_result refused = run({"--save-design", s.file("never.orvanta"), "--w1", "-1"});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_FALSE(fs::exists(s.file("never.orvanta")));
-    cli_result unwritable = run({"--save-design", s.file("no/dir/x.orvanta")});
-    EXPECT_EQ(unwritable.status, 4);
-    EXPECT_NE(unwritable.err.find("x.orvanta: cannot write"), std::string::npos);
-    EXPECT_EQ(run({"--design"}).status, 2);
 }

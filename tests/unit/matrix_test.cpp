@@ -151,31 +151,31 @@ TEST_F(matrix_test, memory_failures_report_and_release) {
     const std::vector<sink_line> no_memory = {error_line(L"md_new(): not enough memory")};
     for (long k : {1, 2}) {
         captured_lines().clear();
-        core_alloc_fail_at(k);
+        faults().arm(k);
         EXPECT_EQ(md_new(4, 4), nullptr);
         EXPECT_EQ(lines(), no_memory);
         captured_lines().clear();
-        core_alloc_fail_at(k);
+        faults().arm(k);
         EXPECT_EQ(md_new_identity(4), nullptr);
         EXPECT_EQ(lines(), no_memory);
     }
     // An element count beyond 2^31 - 1 cannot be held.
     captured_lines().clear();
-    core_alloc_fail_at(0);
+    faults().arm(0);
     EXPECT_EQ(md_new(65536, 32768), nullptr);
     EXPECT_EQ(lines(), no_memory);
-    EXPECT_EQ(core_alloc_calls(), 0);
+    EXPECT_EQ(faults().calls.load(), 0);
 
     md_ptr a = matrix(2, 2, {1, 2, 3, 4});
     captured_lines().clear();
-    core_alloc_fail_at(2);
+    faults().arm(2);
     EXPECT_EQ(md_mul(a.get(), a.get()), nullptr);
     EXPECT_EQ(lines(), (std::vector<sink_line>{error_line(L"md_new(): not enough memory"),
                                                error_line(L"md_mul(): not enough memory!")}));
     expect_bits(*a, {1, 2, 3, 4});
 
     captured_lines().clear();
-    core_alloc_fail_at(1);
+    faults().arm(1);
     EXPECT_EQ(md_inverse_direct(a.get()), -1);
     EXPECT_EQ(lines(),
               (std::vector<sink_line>{error_line(L"md_inverse_direct(): not enough memory")}));
@@ -183,10 +183,10 @@ TEST_F(matrix_test, memory_failures_report_and_release) {
 
     // A working set beyond the machine's memory is refused before anything is allocated.
     captured_lines().clear();
-    core_alloc_fail_at(0);
+    faults().arm(0);
     EXPECT_EQ(md_new_within(2, 2, std::size_t{1} << 62), nullptr);
     EXPECT_EQ(lines(), no_memory);
-    EXPECT_EQ(core_alloc_calls(), 0);
+    EXPECT_EQ(faults().calls.load(), 0);
 }
 
 } // namespace

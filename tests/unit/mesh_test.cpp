@@ -201,17 +201,17 @@ TEST_F(mesh_test, allocation_failures_report_two_lines_and_leave_nothing) {
                                             error_line(L"mesh_new(): not enough memory")};
     for (long k : {1, 2}) {
         captured_lines().clear();
-        core_alloc_fail_at(k);
+        faults().arm(k);
         EXPECT_EQ(start_mesh(), nullptr) << k;
         EXPECT_EQ(lines(), failure);
     }
     // Counts that no 32-bit array can hold take the same path before allocating.
     for (double step : {nan, 1e-300, 4.9e-324}) {
         captured_lines().clear();
-        core_alloc_fail_at(0);
+        faults().arm(0);
         EXPECT_EQ(mesh_new(1 * mm, 1 * mm, 0, 1 * mm, 1 * mm, 4, step), nullptr);
         EXPECT_EQ(lines(), failure);
-        EXPECT_EQ(core_alloc_calls(), 0);
+        EXPECT_EQ(faults().calls.load(), 0);
     }
     for (double length : {nan, inf, 1e300}) {
         captured_lines().clear();

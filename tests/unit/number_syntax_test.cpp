@@ -1,5 +1,5 @@
 // The number syntax and its fixed arithmetic: values to the last bit, the trimmed text
-// left in the buffer, and every form that is refused.
+// a refusal shows, and every form that is refused.
 #include "input/number_syntax.h"
 #include "tests/support/sink_capture.h"
 
@@ -16,10 +16,9 @@ struct parsed {
 };
 
 parsed parse(const std::wstring &text) {
-    std::wstring buffer = text;
     double value = 12345; // a refusal must leave the target alone
-    parse_result result = parse_number(buffer.data(), &value);
-    return {result, value, buffer.c_str()};
+    parse_result result = parse_number(text, &value);
+    return {result, value, std::wstring(number_trim(text))};
 }
 
 double value_of(const std::wstring &text) {
@@ -66,7 +65,7 @@ TEST(number_syntax, values_follow_the_fixed_arithmetic) {
     EXPECT_TRUE(std::isnan(value_of(L"0e400")));
 }
 
-TEST(number_syntax, white_space_is_trimmed_in_place) {
+TEST(number_syntax, white_space_is_trimmed) {
     parsed p = parse(L"\t 5 \r\n");
     EXPECT_EQ(p.result, parse_ok);
     EXPECT_EQ(p.value, 5);
@@ -76,6 +75,10 @@ TEST(number_syntax, white_space_is_trimmed_in_place) {
     EXPECT_EQ(parse(L"5\f").result, parse_syntax_error);
     EXPECT_EQ(parse(L"  \t ").trimmed, L"");
     EXPECT_EQ(parse(L" 12abc ").trimmed, L"12abc");
+    // A finite value, or none.
+    EXPECT_EQ(number_finite(L" 2.5 "), 2.5);
+    EXPECT_EQ(number_finite(L"1e400"), std::nullopt);
+    EXPECT_EQ(number_finite(L"2,5"), std::nullopt);
 }
 
 TEST(number_syntax, malformed_texts_are_refused) {

@@ -23,12 +23,16 @@ TEST(dialog_units, scale_with_the_font) {
     EXPECT_EQ(dialog_to_pixels({1, 1, 2, 3}, {6, 13}), (pixel_rect{2, 2, 3, 5}));
 }
 
+// A cell of the profile on a strip (0 top, 1 bottom) or a bare face (-1).
+charge_cell cell(double center, double half_width, int conductor, double value) {
+    return {center, 0, half_width, 1, 0, conductor, conductor == 0, value, value};
+}
+
 struct chart_fixture {
-    cell_t cells[4] = {{-0.5, 0.5}, {0.5, 0.5}, {-0.5, 0.5}, {0.5, 0.5}};
-    double values[4] = {1, 1, -1, -1};
-    mesh_t mesh{1e-3, 1.0, 0, 2, 4, 4, 4, cells, 4};
-    md_t charge{4, 1, values};
-    plot_request request{&mesh, &charge};
+    charge_cell cells[5] = {cell(-0.5, 0.5, 0, 1), cell(0.5, 0.5, 0, 1), cell(-0.5, 0.5, 1, -1),
+                            cell(0.5, 0.5, 1, -1)};
+    charge_profile charges{4, cells};
+    plot_request request{&charges};
 };
 
 TEST(chart_bars, two_cells_per_strip) {
@@ -43,10 +47,9 @@ TEST(chart_bars, two_cells_per_strip) {
 TEST(chart_bars, extent_fills_the_width_and_slab_cells_count_but_are_not_drawn) {
     chart_fixture f;
     // Cells spanning 0 to 2, with a slab cell carrying the largest value.
-    cell_t cells[5] = {{0.25, 0.25}, {0.75, 0.25}, {1.25, 0.25}, {1.75, 0.25}, {1.0, 1.0}};
-    double values[5] = {1, 1, -1, -1, 3};
-    f.mesh = {1e-3, 4.0, 0, 2, 4, 4, 5, cells, 5};
-    f.charge = {5, 1, values};
+    charge_cell cells[5] = {cell(0.25, 0.25, 0, 1), cell(0.75, 0.25, 0, 1), cell(1.25, 0.25, 1, -1),
+                            cell(1.75, 0.25, 1, -1), cell(1.0, 1.0, -1, 3)};
+    f.charges = {5, cells};
     std::vector<chart_bar> bars = chart_bars(200, 100, f.request);
     ASSERT_EQ(bars.size(), 4u);
     EXPECT_EQ(bars[0].left, 0); // ox = 0: the extent starts at the left edge
@@ -58,8 +61,8 @@ TEST(chart_bars, extent_fills_the_width_and_slab_cells_count_but_are_not_drawn) 
 // Equal values leave no vertical scale; nothing is drawn rather than garbage.
 TEST(chart_bars, equal_values_draw_nothing) {
     chart_fixture f;
-    for (double &v : f.values)
-        v = 2;
+    for (charge_cell &c : f.cells)
+        c.free_charge = 2;
     EXPECT_TRUE(chart_bars(200, 100, f.request).empty());
 }
 

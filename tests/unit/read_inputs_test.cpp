@@ -4,7 +4,6 @@
 #include "tests/support/sink_capture.h"
 
 #include <array>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -22,22 +21,28 @@ class fake_dialog : public input_source {
 
     void clear_results() override { list.assign(1, L"<cleared>"); }
     void add_line(const wchar_t *text) override { list.emplace_back(text); }
-    void fetch_text(input_field c, wchar_t *buffer, std::size_t capacity) override {
+    std::wstring fetch_text(input_field c) override {
         fetched.push_back(c);
-        copy_field_text(texts[field_index(c)], buffer, capacity);
+        return texts[field_index(c)];
     }
+    void print_diagnostic(const char *line) override { diagnostic += line; }
+
+    std::string diagnostic;
 };
 
 class read_inputs_test : public core_test {
   protected:
-    // Runs validation; returns its result and keeps the diagnostic output.
+    // Runs validation; returns its result, keeps the diagnostic output and checks that
+    // a refusal names the field it is about.
     int validate() {
-        std::FILE *out = std::tmpfile();
-        int result = read_inputs(dialog, &params, out);
-        std::rewind(out);
-        char line[128] = "";
-        diagnostic = std::fgets(line, sizeof line, out) ? line : "";
-        std::fclose(out);
+        dialog.diagnostic.clear();
+        dialog.fetched.clear();
+        input_field refused = input_field::t;
+        int result = read_inputs(dialog, &params, env(), &refused);
+        diagnostic = dialog.diagnostic;
+        if (result != 0) {
+            EXPECT_EQ(refused, dialog.fetched.back());
+        }
         return result;
     }
     std::vector<sink_line> refusal(const wchar_t *message) { return {error_line(message)}; }

@@ -18,21 +18,21 @@ int truncate(double value) {
 } // namespace
 
 std::vector<chart_bar> chart_bars(int width, int height, const plot_request &request) {
-    const mesh_t &mesh = *request.mesh;
-    const double *q = request.free_charge->data;
+    const charge_profile &charges = *request.charges;
     std::vector<chart_bar> bars;
-    if (mesh.cell_count <= 0) return bars;
+    if (charges.count <= 0) return bars;
 
-    double min_x = mesh.cells[0].center;
+    const charge_cell *cells = charges.cells;
+    double min_x = cells[0].x;
     double max_x = min_x;
-    double q_min = q[0];
-    double q_max = q[0];
-    for (std::int32_t i = 0; i < mesh.cell_count; ++i) {
-        const cell_t &cell = mesh.cells[i];
-        max_x = std::max(max_x, cell.center + cell.half_width);
-        min_x = std::min(min_x, cell.center - cell.half_width);
-        q_max = std::max(q_max, q[i]);
-        q_min = std::min(q_min, q[i]);
+    double q_min = cells[0].free_charge;
+    double q_max = q_min;
+    for (std::int32_t i = 0; i < charges.count; ++i) {
+        const charge_cell &cell = cells[i];
+        max_x = std::max(max_x, cell.x + cell.half_width);
+        min_x = std::min(min_x, cell.x - cell.half_width);
+        q_max = std::max(q_max, cell.free_charge);
+        q_min = std::min(q_min, cell.free_charge);
     }
     double sx = width / (max_x - min_x);
     double mid = min_x + (max_x - min_x) * 0.5;
@@ -43,16 +43,16 @@ std::vector<chart_bar> chart_bars(int width, int height, const plot_request &req
         return bars;
     }
 
-    auto add = [&](std::int32_t begin, std::int32_t end, bar_colour colour) {
-        for (std::int32_t j = begin; j < end; ++j) {
-            const cell_t &cell = mesh.cells[j];
-            bars.push_back({truncate((cell.center - cell.half_width) * sx + ox),
-                            truncate(y0 - q[j] * sy),
-                            truncate((cell.center + cell.half_width) * sx + ox) + 1,
-                            truncate(y0) + 1, colour});
+    // The top strip's cells, then the bottom strip's, each in the profile's order.
+    for (int strip : {0, 1}) {
+        for (std::int32_t j = 0; j < charges.count; ++j) {
+            const charge_cell &cell = cells[j];
+            if (cell.conductor != strip) continue;
+            bars.push_back({truncate((cell.x - cell.half_width) * sx + ox),
+                            truncate(y0 - cell.free_charge * sy),
+                            truncate((cell.x + cell.half_width) * sx + ox) + 1, truncate(y0) + 1,
+                            strip == 0 ? bar_colour::red : bar_colour::blue});
         }
-    };
-    add(mesh.strip1_begin, mesh.strip2_begin, bar_colour::red);
-    add(mesh.strip2_begin, mesh.dielectric_begin, bar_colour::blue);
+    }
     return bars;
 }

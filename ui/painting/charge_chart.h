@@ -1,9 +1,9 @@
 // The free-charge-density chart: one bar per strip cell, red for the top strip and blue
 // for the bottom strip, over the cells' whole horizontal extent and the whole range of
-// values (slab cells take part in the extents but are not drawn).
+// values (the cells of the bare faces take part in the extents but are not drawn).
 #pragma once
 
-#include "core/job/calc_job.h"
+#include "core/base/calc_host.h"
 
 #include <vector>
 

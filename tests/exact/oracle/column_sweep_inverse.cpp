@@ -14,6 +14,7 @@
 #include "tests/exact/oracle/column_sweep_inverse.h"
 
 #include "core/base/alloc.h"
+#include "core/base/process_env.h"
 #include "core/base/simd_clones.h"
 #include "core/base/worker_pool.h"
 
@@ -168,7 +169,7 @@ void column_sweep_md_inverse(md_t *m) {
     // One block holds the row sums, the multipliers and reciprocals of a block of steps
     // and the pivot list.
     std::size_t doubles = n + block_steps * n + block_steps;
-    void *work = core_alloc(doubles * sizeof(double) + n * sizeof(std::int32_t));
+    void *work = core_alloc(process_env(), doubles * sizeof(double) + n * sizeof(std::int32_t));
     double *scratch = static_cast<double *>(work);
     elimination e{m->data, n,           reinterpret_cast<std::int32_t *>(scratch + doubles),
                   scratch, scratch + n, scratch + n + block_steps * n};
@@ -177,7 +178,7 @@ void column_sweep_md_inverse(md_t *m) {
     // Each step meets at two barriers; below an order of about 500 the meetings cost
     // more than the second core gains.
     long long per_step = static_cast<long long>(n) * static_cast<long long>(n) * 4;
-    run_workers(worker_count(per_step),
+    run_workers(process_env(), worker_count(process_env(), per_step),
                 [&e, n](int index, int count, const std::function<void()> &sync) {
                     std::size_t lo = n * std::size_t(index) / std::size_t(count);
                     std::size_t hi = n * std::size_t(index + 1) / std::size_t(count);
