@@ -7,6 +7,8 @@
 #include <QWidget>
 
 class geometry_picture : public QWidget {
+    Q_OBJECT
+
   public:
     geometry_picture(const QPixmap &bitmap, QWidget *parent);
 

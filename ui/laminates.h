@@ -23,6 +23,8 @@ void laminates_save(const std::vector<laminate> &list);
 // The editor: one row per laminate, rows added and removed; OK keeps the rows whose
 // permittivity and thickness are numbers above 1 and above 0.
 class laminate_editor : public QDialog {
+    Q_OBJECT
+
   public:
     laminate_editor(const std::vector<laminate> &list, QWidget *owner);
     std::vector<laminate> list() const;

@@ -6,6 +6,8 @@
 #include <QStyledItemDelegate>
 
 class tab_stop_delegate : public QStyledItemDelegate {
+    Q_OBJECT
+
   public:
     tab_stop_delegate(int tab_stop_pixels, QObject *parent);
     void paint(QPainter *painter, const QStyleOptionViewItem &option,

@@ -14,6 +14,8 @@
 // it; no data passes through Qt's event queue, whose locks the thread checker cannot
 // see. Created on the user-interface thread, as a child of the window it serves.
 class ui_requests final : public QObject {
+    Q_OBJECT
+
   public:
     explicit ui_requests(QObject *parent);
     // Posted requests still queued are dropped. A caller still waiting in run() would
