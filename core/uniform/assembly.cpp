@@ -127,27 +127,23 @@ struct assembly {
         });
     }
 
-    // Dielectric row of the top face: P is F's row scaled by 2 pi / (1 - eps), so the
-    // field term enters with coefficient 1 (bracket * 1 is the bracket itself).
-    void top_face_flux(std::int32_t i, cell_range columns, cell_range part, bool after,
-                       const cell_points &held) const {
+    // Dielectric row of a bare face, the field of the opposite face's cells. On the top
+    // face P is F's row scaled by 2 pi / (1 - eps), so the field term enters with
+    // coefficient 1 (bracket * 1 is the bracket itself). On the bottom face the scale is
+    // -2 pi / (1 - eps), and F's term is grouped as coefficient * (delta * bracket),
+    // which can differ in the last bit.
+    void face_flux(bool top, std::int32_t i, cell_range columns, cell_range part, bool after,
+                   const cell_points &held) const {
         double xi = cell(i).center;
         fill_row(i, columns, part, after, held, true, -1, [&](std::int32_t j) {
             trapezoid t = kernel_field(xi, cell(j), mesh->h);
-            p_at(i, j) = t.bracket * t.delta;
-            f_at(i, j) = (t.bracket * free_charge_coefficient) * t.delta;
-        });
-    }
-
-    // Dielectric row of the bottom face: the scale is -2 pi / (1 - eps). F's term here
-    // is grouped as coefficient * (delta * bracket), which can differ in the last bit.
-    void bottom_face_flux(std::int32_t i, cell_range columns, cell_range part, bool after,
-                          const cell_points &held) const {
-        double xi = cell(i).center;
-        fill_row(i, columns, part, after, held, true, -1, [&](std::int32_t j) {
-            trapezoid t = kernel_field(xi, cell(j), mesh->h);
-            p_at(i, j) = -(t.bracket * t.delta);
-            f_at(i, j) = free_charge_coefficient * (t.delta * t.bracket);
+            if (top) {
+                p_at(i, j) = t.bracket * t.delta;
+                f_at(i, j) = (t.bracket * free_charge_coefficient) * t.delta;
+            } else {
+                p_at(i, j) = -(t.bracket * t.delta);
+                f_at(i, j) = free_charge_coefficient * (t.delta * t.bracket);
+            }
         });
     }
 };
@@ -190,12 +186,12 @@ void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
             a.same_face(i, bottom_face, in(bottom_face), r, held);
         } else if (i < top_face.end) {
             bool r = after(top_face);
-            a.top_face_flux(i, bottom_strip, in(bottom_strip), r, held);
-            a.top_face_flux(i, bottom_face, in(bottom_face), r, held);
+            a.face_flux(true, i, bottom_strip, in(bottom_strip), r, held);
+            a.face_flux(true, i, bottom_face, in(bottom_face), r, held);
         } else {
             bool r = after(bottom_face);
-            a.bottom_face_flux(i, top_strip, in(top_strip), r, held);
-            a.bottom_face_flux(i, top_face, in(top_face), r, held);
+            a.face_flux(false, i, top_strip, in(top_strip), r, held);
+            a.face_flux(false, i, top_face, in(top_face), r, held);
         }
     };
     auto diagonal = [&](std::int32_t i) {
