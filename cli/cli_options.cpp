@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 
 #include "input/design_file.h"
+#include "input/length_units.h"
 #include "input/number_syntax.h"
 #include "input/utf8.h"
 #include "studies/study.h"
@@ -115,7 +116,10 @@ namespace {
 std::string set_valued(std::string_view name, std::optional<input_field> field,
                        std::string_view value, cli_options &options) {
     if (field) {
-        options.fields[field_index(*field)] = utf8_to_wide(value);
+        // A length may carry its unit ("1.6mm", "62mil"); it reaches validation in
+        // millimetres, and a bare number untouched.
+        std::wstring text = utf8_to_wide(value);
+        options.fields[field_index(*field)] = field_is_length(*field) ? length_text_in_mm(text) : text;
     } else if (name == "--target-z0") {
         options.synthesize = true;
         if (!parse_option_number(value, options.target_z0, false) || !(options.target_z0 > 0)) {

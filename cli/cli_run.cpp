@@ -1,5 +1,6 @@
-// orvanta-cli: the option texts go through the dialog's validation and the calculation job
-// runs on the calling thread, its lines (the environment's sinks) on standard output.
+// orvanta-cli: the option texts go through the dialog's validation, then either a study
+// or the calculation job runs on the calling thread. Result lines go to standard output,
+// refusals, errors and progress to standard error.
 #include "cli/cli_run.h"
 
 #include "cli/cli_options.h"
@@ -11,12 +12,10 @@
 #include "input/utf8.h"
 #include "studies/charge_table.h"
 #include "studies/headless_dialog.h"
-#include "studies/run_record.h"
+#include "studies/records.h"
 #include "studies/text_format.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -25,30 +24,41 @@ namespace {
 
 class cli_host final : public headless_dialog {
   public:
-    // diagnostics: where the value of a refused p goes.
-    cli_host(const cli_options &options, std::FILE *out, std::FILE *err, std::FILE *diagnostics)
-        : headless_dialog(options.fields), options_(options), out_(out), err_(err),
-          diagnostics_(diagnostics) {}
+    cli_host(const cli_options &options, std::FILE *out, std::FILE *err)
+        : headless_dialog(options.fields), options_(options), out_(out), err_(err) {}
 
-    // Lines are printed as they come, so a long calculation shows its progress; with
-    // --json they are kept for the record instead.
+    // While validation runs, lines are kept (a refusal goes to standard error); then
+    // they are printed as they come, so a long calculation shows its steps, unless they
+    // are kept for the JSON record.
     void append_line(const wchar_t *text) override {
         lines_.emplace_back(text);
-        if (!options_.json) {
-            if (progress_) progress_->erase();
-            std::fputs(wide_to_utf8(text).c_str(), out_);
-            std::fputc('\n', out_);
-            std::fflush(out_);
+        std::string line = wide_to_utf8(text) + "\n";
+        if (holding_) {
+            held_ += line;
+            return;
         }
+        if (options_.json) return;
+        if (progress_) progress_->erase();
+        std::fputs(line.c_str(), out_);
+        std::fflush(out_);
+    }
+    void clear_results() override {
+        lines_.clear();
+        held_.clear();
+    }
+    // The value of a refused p goes with the refusal, where the calculator writes it.
+    void print_diagnostic(const char *line) override { held_ += line; }
+
+    // Ends the holding: what was held goes to stream (with --json no line goes to
+    // standard output), and the lines that follow as they come.
+    void release(std::FILE *stream) {
+        holding_ = false;
+        if (stream == out_ && options_.json) return;
+        std::fputs(held_.c_str(), stream);
+        std::fflush(stream);
     }
 
-    void clear_results() override { lines_.clear(); }
-    void print_diagnostic(const char *line) override {
-        std::fputs(line, diagnostics_);
-        std::fflush(diagnostics_);
-    }
     // The command line has no plot window: --charges writes the same data as a table.
-
     void finished(const calc_outcome &outcome) override {
         figures_ = outcome;
         if (outcome.ok && !options_.charges_file.empty()) {
@@ -69,12 +79,51 @@ class cli_host final : public headless_dialog {
     const cli_options &options_;
     std::FILE *out_;
     std::FILE *err_;
-    std::FILE *diagnostics_;
+    bool holding_ = true;
+    std::string held_; // the lines (UTF-8, each with its end) while validation runs
     std::vector<std::wstring> lines_;
     terminal_progress *progress_ = nullptr;
     std::optional<calc_figures> figures_;
     bool charges_written_ = true;
 };
+
+// The line a command line owes its user after the calculator's own refusal lines: the
+// option, the text refused and how to write its value.
+std::string how_to_write(input_field field, const std::wstring &text) {
+    const field_spec &f = field_spec_of(field);
+    std::string how = f.unit == field_unit::length
+                          ? "a length such as 1.6 (millimetres) or with its unit: 1.6mm, "
+                            "62mil, 1600um or 0.063in"
+                          : "a number such as 4.4 or 4.4e0, 1 or more";
+    if (f.keyword) how += std::string(", or ") + wide_to_utf8(f.keyword);
+    return std::string("orvanta-cli: --") + f.option + " '" + wide_to_utf8(text) +
+           "' refused: write " + how + " (no '+', no ',')";
+}
+
+// Writes the design the options name, when their texts pass validation (a refused one is
+// reported by the run, as without the option). False after saying why it could not.
+bool save_design(const cli_options &options, std::FILE *err) {
+    design d;
+    std::copy(std::begin(options.fields), std::end(options.fields), d.fields);
+    d.variant = options.variant;
+    d.tolerance = options.tolerance;
+    std::string error;
+    if (!design_validate(d, error) || design_write(options.save_design_file, d, error))
+        return true;
+    std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
+    return false;
+}
+
+// One calculation with the validated parameters; its exit status.
+int single_run(const cli_options &options, cli_host &host, calc_params &params, calc_env &env,
+               std::FILE *err) {
+    terminal_progress progress(err, env);
+    host.show_progress_on(&progress);
+    calc_thread(&host, &params, options.variant, env);
+    host.show_progress_on(nullptr);
+    if (!host.figures() || !host.figures()->ok) return cli_exit_failed;
+    return host.charges_written() ? cli_exit_result : cli_exit_not_written;
+}
 
 } // namespace
 
@@ -99,48 +148,23 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err,
         std::fprintf(err, "orvanta-cli: %s\n", options.design_error.c_str());
         return cli_exit_refused;
     }
-    // A design is saved only when its texts pass validation; a refused one is reported
-    // by the run below, as without the option.
-    if (!options.save_design_file.empty()) {
-        design d;
-        std::copy(std::begin(options.fields), std::end(options.fields), d.fields);
-        d.variant = options.variant;
-        d.tolerance = options.tolerance;
-        std::string error;
-        if (design_validate(d, error) && !design_write(options.save_design_file, d, error)) {
-            std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
-            return cli_exit_not_written;
-        }
-    }
+    if (!options.save_design_file.empty() && !save_design(options, err))
+        return cli_exit_not_written;
 
-    calc_params params{};
-    if (options.converge || options.synthesize || options.sweep_field) {
-        // The fields are validated as typed, their refusal lines on standard error; the
-        // study's own output follows.
-        cli_options quiet = options;
-        quiet.json = true;
-        cli_host checker(quiet, out, err, err);
-        if (validate_fields(checker, &params, calc_host_env(checker, limits))) {
-            for (const std::wstring &line : checker.lines())
-                std::fprintf(err, "%s\n", wide_to_utf8(line).c_str());
-            return cli_exit_refused;
-        }
-        return cli_study_run(options, out, err, limits);
-    }
-
-    // The "%le" line of a refused p goes with the result lines, but never into JSON.
-    cli_host host(options, out, err, options.json ? err : out);
+    cli_host host(options, out, err);
     calc_env env = calc_host_env(host, limits);
-    int status = cli_exit_refused;
-    if (!validate_fields(host, &params, env)) {
-        terminal_progress progress(err, env);
-        host.show_progress_on(&progress);
-        calc_thread(&host, &params, options.variant, env);
-        host.show_progress_on(nullptr);
-        bool ok = host.figures() && host.figures()->ok;
-        status = !ok                      ? cli_exit_failed
-                 : host.charges_written() ? cli_exit_result
-                                          : cli_exit_not_written;
+    calc_params params{};
+    int status;
+    if (std::optional<input_field> refused = validate_fields(host, &params, env)) {
+        host.release(err);
+        std::fprintf(err, "%s\n",
+                     how_to_write(*refused, options.fields[field_index(*refused)]).c_str());
+        status = cli_exit_refused;
+    } else if (options.converge || options.synthesize || options.sweep_field) {
+        return cli_study_run(options, params, out, err, limits);
+    } else {
+        host.release(out);
+        status = single_run(options, host, params, env, err);
     }
     if (options.json) {
         std::fputs(run_record_json(host.lines(), host.figures() ? &*host.figures() : nullptr,

@@ -2,16 +2,13 @@
 #include "cli/cli_study.h"
 
 #include "cli/cli_exit.h"
-#include "input/number_syntax.h"
 #include "input/utf8.h"
+#include "studies/records.h"
 #include "studies/study.h"
 #include "studies/study_report.h"
 #include "studies/svg_plot.h"
 #include "studies/text_format.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstring>
 #include <string>
 
 namespace {
@@ -22,121 +19,109 @@ void print_failure(std::FILE *err, const study_point &point) {
         std::fprintf(err, "%s\n", wide_to_utf8(point.lines[i]).c_str());
 }
 
-// The strip thickness of the study in metres, as its records give every length.
-std::string thickness_json(const cli_options &options) {
-    std::optional<double> value = number_finite(options.fields[field_index(input_field::t)]);
-    return value ? format_double(*value * 0.001) : "null";
+void print_line(std::FILE *stream, const std::string &line) {
+    std::fprintf(stream, "%s\n", line.c_str());
+    std::fflush(stream);
 }
 
-int run_converge(const cli_options &options, std::FILE *out, std::FILE *err,
-                 const calc_env &limits) {
+// A solve whose working set is this large runs for a second or more; the command line
+// says so before it starts, so that a study never sits silent for minutes.
+constexpr std::size_t long_solve_bytes = std::size_t{64} << 20;
+
+// Tells of a long solve on standard error before it starts.
+study_watch watch_for_long_solves(std::FILE *err, const char *name, const char *unit) {
+    study_watch watch;
+    watch.meshed = [err, name, unit](const study_point &p) {
+        if (p.working_set < long_solve_bytes) return;
+        std::fprintf(err, "%s = %s%s: %d cells, solving...\n", name, wide_to_utf8(p.value).c_str(),
+                     unit, p.cells);
+        std::fflush(err);
+    };
+    return watch;
+}
+
+// The steps are printed as they are solved, so that a long study shows how far it got
+// whatever standard output is.
+int run_converge(const cli_options &options, const calc_params &entered, std::FILE *out,
+                 std::FILE *err, const calc_env &limits) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
+    study_watch watch = watch_for_long_solves(err, "step", " mm");
+    if (!options.json) {
+        print_line(out, convergence_heading(options.tolerance));
+        watch.solved = [out, err](const study_point &p) {
+            if (p.ok) {
+                print_line(out, convergence_step(p));
+            } else {
+                print_failure(err, p);
+            }
+        };
+    }
     // The specified trapezoid sums scatter from mesh to mesh instead of converging, so
     // an estimate is only honest with the accurate variant.
-    convergence c = study_converge(fields, options.tolerance, limits);
-    std::string points_json;
-    for (const study_point &p : c.points) {
-        if (!p.ok) {
-            print_failure(err, p);
-            continue;
-        }
-        points_json += std::string(points_json.empty() ? "" : ",") +
-                       "\n    {\"mesh_step\": " + format_double(p.mesh_step) +
-                       ", \"cell_count\": " + std::to_string(p.cells) +
-                       ", \"Z0\": " + format_double(p.z0) +
-                       ", \"eps_eff\": " + format_double(p.eps_eff) + "}";
-    }
-    auto figure = [&c](double value) {
-        return c.estimated && std::isfinite(value) ? format_double(value) : std::string("null");
-    };
+    convergence c = study_converge(fields, options.tolerance, limits, 8, watch);
     if (options.json) {
-        std::fprintf(
-            out,
-            "{\n  \"variant\": \"%s\",\n  \"tolerance\": %s,\n  \"converged\": %s,\n"
-            "  \"stopped_by\": %s,\n  \"points\": [%s\n  ],\n  \"Z0\": %s,\n"
-            "  \"Z0_error\": %s,\n  \"eps_eff\": %s,\n  \"eps_eff_error\": %s,\n"
-            "  \"order\": %s,\n  \"t\": %s\n}\n",
-            variant_name(solver_variant::accurate), format_double(options.tolerance).c_str(),
-            c.converged ? "true" : "false", c.converged ? "null" : json_string(c.stop).c_str(),
-            points_json.c_str(), figure(c.z0).c_str(), figure(c.z0_error).c_str(),
-            figure(c.eps_eff).c_str(), figure(c.eps_eff_error).c_str(),
-            c.order > 0 ? format_double(c.order).c_str() : "null", thickness_json(options).c_str());
+        std::fputs(convergence_record_json(c, entered, options.tolerance).c_str(), out);
     } else {
-        for (const std::string &line : convergence_report(c, options.tolerance))
-            std::fprintf(out, "%s\n", line.c_str());
+        for (const std::string &line : convergence_verdict(c, options.tolerance))
+            print_line(out, line);
     }
     return c.converged ? cli_exit_result : c.estimated ? cli_exit_not_converged : cli_exit_failed;
 }
 
-int run_synthesis(const cli_options &options, std::FILE *out, std::FILE *err,
-                  const calc_env &limits) {
+int run_synthesis(const cli_options &options, const calc_params &entered, std::FILE *out,
+                  std::FILE *err, const calc_env &limits) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
-    synthesis s =
-        study_synthesize(fields, *options.solve_for, options.target_z0, options.variant, limits);
-    if (!s.found) {
-        for (const std::string &line :
-             synthesis_report(s, *options.solve_for, options.target_z0, options.variant))
-            std::fprintf(err, "%s\n", line.c_str());
-        return s.searched_from.empty() ? cli_exit_failed : cli_exit_unreachable;
-    }
-    const char *name = field_spec_of(*options.solve_for).option;
-    std::string value = wide_to_utf8(s.best.value);
+    input_field field = *options.solve_for;
+    synthesis s = study_synthesize(fields, field, options.target_z0, study_default_resolution,
+                                   options.variant, limits,
+                                   watch_for_long_solves(err, field_spec_of(field).option,
+                                                         field_is_length(field) ? " mm" : ""));
     if (options.json) {
-        std::fprintf(out,
-                     "{\n  \"variant\": \"%s\",\n  \"solve_for\": \"%s\",\n  \"value\": %s,\n"
-                     "  \"target_Z0\": %s,\n  \"Z0\": %s,\n  \"eps_eff\": %s,\n"
-                     "  \"cell_count\": %d,\n  \"solves\": %d,\n  \"t\": %s\n}\n",
-                     variant_name(options.variant), name, value.c_str(),
-                     format_double(options.target_z0).c_str(), format_double(s.best.z0).c_str(),
-                     format_double(s.best.eps_eff).c_str(), s.best.cells, s.solves,
-                     thickness_json(options).c_str());
-    } else {
-        for (const std::string &line :
-             synthesis_report(s, *options.solve_for, options.target_z0, options.variant))
-            std::fprintf(out, "%s\n", line.c_str());
+        std::fputs(
+            synthesis_record_json(s, entered, field, options.target_z0, options.variant).c_str(),
+            out);
+    }
+    std::vector<std::string> report =
+        synthesis_report(s, field, options.target_z0, options.variant);
+    if (!s.found) {
+        for (const std::string &line : report)
+            print_line(err, line);
+        // A target is out of reach only when every value tried was solved.
+        return s.searched_from.empty() || !s.failure.empty() ? cli_exit_failed
+                                                             : cli_exit_unreachable;
+    }
+    if (!options.json) {
+        for (const std::string &line : report)
+            print_line(out, line);
     }
     return cli_exit_result;
 }
 
 // One calculation per value; the table (CSV, or with --json a JSON record on standard
-// output) and the chart. Every row carries the thickness, so tables of different boards
-// never read alike.
-int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err, const calc_env &limits) {
+// output) and the chart.
+int run_sweep(const cli_options &options, const calc_params &entered, std::FILE *out,
+              std::FILE *err, const calc_env &limits) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
-    sweep run = study_sweep(fields, *options.sweep_field, options.sweep_from, options.sweep_to,
-                            options.sweep_step, options.variant, limits);
-    const char *name = field_spec_of(*options.sweep_field).option;
-    std::string table = sweep_csv(run);
-    std::string json_points;
+    input_field field = *options.sweep_field;
+    const char *name = field_spec_of(field).option;
+    study_watch watch = watch_for_long_solves(err, name, field_is_length(field) ? " mm" : "");
     int failures = 0;
-    for (const study_point &p : run.points) {
-        std::string text = wide_to_utf8(p.value);
-        json_points += std::string(json_points.empty() ? "" : ",") + "\n    {\"" + name +
-                       "\": " + text + ", \"ok\": " + (p.ok ? "true" : "false");
-        if (p.ok) {
-            json_points += ", \"Z0\": " + format_double(p.z0) +
-                           ", \"eps_eff\": " + format_double(p.eps_eff) +
-                           ", \"cell_count\": " + std::to_string(p.cells);
-        } else {
-            ++failures;
-            std::fprintf(err, "%s = %s:\n", name, text.c_str());
-            print_failure(err, p);
-        }
-        json_points += "}";
-    }
+    watch.solved = [&](const study_point &p) {
+        if (p.ok) return;
+        ++failures;
+        std::fprintf(err, "%s = %s:\n", name, wide_to_utf8(p.value).c_str());
+        print_failure(err, p);
+    };
+    sweep run = study_sweep(fields, field, options.sweep_from, options.sweep_to,
+                            options.sweep_step, options.variant, limits, watch);
+    std::string table = sweep_csv(run);
     bool written = true;
     if (!options.csv_file.empty()) {
         written = write_file(options.csv_file, err,
                              [&](std::FILE *f) { return std::fputs(table.c_str(), f) >= 0; });
     }
     if (options.json) {
-        std::fprintf(out,
-                     "{\n  \"variant\": \"%s\",\n  \"field\": \"%s\",\n  \"t\": %s,\n"
-                     "  \"points\": [%s\n  ]\n}\n",
-                     variant_name(options.variant), name,
-                     options.sweep_field == input_field::t ? "null"
-                                                           : thickness_json(options).c_str(),
-                     json_points.c_str());
+        std::fputs(sweep_record_json(run, entered, options.variant).c_str(), out);
     } else if (options.csv_file.empty()) {
         std::fputs(table.c_str(), out);
     }
@@ -151,9 +136,9 @@ int run_sweep(const cli_options &options, std::FILE *out, std::FILE *err, const 
 
 } // namespace
 
-int cli_study_run(const cli_options &options, std::FILE *out, std::FILE *err,
-                  const calc_env &limits) {
-    if (options.converge) return run_converge(options, out, err, limits);
-    if (options.synthesize) return run_synthesis(options, out, err, limits);
-    return run_sweep(options, out, err, limits);
+int cli_study_run(const cli_options &options, const calc_params &entered, std::FILE *out,
+                  std::FILE *err, const calc_env &limits) {
+    if (options.converge) return run_converge(options, entered, out, err, limits);
+    if (options.synthesize) return run_synthesis(options, entered, out, err, limits);
+    return run_sweep(options, entered, out, err, limits);
 }

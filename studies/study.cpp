@@ -3,6 +3,7 @@
 #include "core/base/messages.h"
 
 #include "core/base/alloc.h"
+#include "core/base/alloc.h"
 #include "core/base/c_locale.h"
 #include "core/job/calc_job.h"
 #include "input/number_syntax.h"
@@ -21,14 +22,20 @@ namespace {
 // The dialog of one study point: its texts in, its lines and figures out.
 class study_host final : public headless_dialog {
   public:
-    study_host(const field_texts &fields, study_point &point)
-        : headless_dialog(fields), point_(point) {}
+    study_host(const field_texts &fields, study_point &point, const study_watch &watch)
+        : headless_dialog(fields), point_(point), watch_(watch) {}
 
     void append_line(const wchar_t *text) override { point_.lines.emplace_back(text); }
+    void meshed(const calc_figures &figures) override {
+        point_.cells = figures.cells;
+        point_.working_set = figures.working_set;
+        if (watch_.meshed) watch_.meshed(point_);
+    }
     void finished(const calc_outcome &outcome) override {
         point_.ok = outcome.ok;
         point_.mesh_step = outcome.mesh_step;
         point_.cells = outcome.cells;
+        point_.working_set = outcome.working_set;
         if (outcome.ok) {
             point_.z0 = outcome.z0;
             point_.eps_eff = outcome.capacitances[1] / outcome.capacitances[0];
@@ -37,6 +44,7 @@ class study_host final : public headless_dialog {
 
   private:
     study_point &point_;
+    const study_watch &watch_;
 };
 
 std::optional<double> parse_text(const std::wstring &text) {
@@ -54,22 +62,18 @@ std::wstring study_value_text(double value) {
     return text;
 }
 
-study_point study_run(const field_texts &fields, solver_variant variant, const calc_env &env) {
+study_point study_run(const field_texts &fields, solver_variant variant, const calc_env &env,
+                      input_field varied, const study_watch &watch) {
     study_point point;
-    study_host host(fields, point);
+    study_host host(fields, point, watch);
+    point.value = host.fetch_text(varied);
     calc_env own = calc_host_env(host, env);
-    // A study explores values the user did not type; one of them (a thin slab makes a
-    // fine automatic step) could ask the specified variant's uniform mesh for tens of
-    // thousands of cells. Such a point fails with the memory lines, as on a small
-    // machine, instead of running for minutes: about 2000 cells at most. The accurate
-    // variant's graded panels stay few; it refuses a mesh by the memory available.
-    if (variant == solver_variant::specified) {
-        own.memory_ceiling = own.memory_ceiling > 0
-                                 ? std::min(own.memory_ceiling, study_memory_ceiling)
-                                 : study_memory_ceiling;
-    }
     calc_params params{};
     if (!validate_fields(host, &params, own)) calc_thread(&host, &params, variant, own);
+    // The specified solver says only that a matrix could not be made; the study says why,
+    // so that a search or a sweep names the limit it met.
+    if (!point.ok && point.working_set > 0 && !core_memory_fits(own, point.working_set))
+        core_report_too_large(own, point.cells, point.working_set);
     return point;
 }
 
@@ -129,8 +133,8 @@ convergence study_converge(const field_texts &fields, double tolerance, const ca
             result.stop = L"cancelled";
             return std::nullopt;
         }
-        study_point point = study_run(texts, solver_variant::accurate, env);
-        point.value = texts[field_index(input_field::mesh_step)];
+        study_point point =
+            study_run(texts, solver_variant::accurate, env, input_field::mesh_step, watch);
         if (watch.solved) watch.solved(point);
         return point;
     };
@@ -179,7 +183,8 @@ convergence study_converge(const field_texts &fields, double tolerance, const ca
 }
 
 synthesis study_synthesize(const field_texts &fields, input_field field, double target,
-                           solver_variant variant, const calc_env &env, const study_watch &watch) {
+                           double resolution, solver_variant variant, const calc_env &env,
+                           const study_watch &watch) {
     synthesis result;
     field_texts texts = fields;
     std::wstring &text = texts[field_index(field)];
@@ -202,15 +207,21 @@ synthesis study_synthesize(const field_texts &fields, input_field field, double 
     auto evaluate = [&](double value) -> const sample * {
         if (env_cancelled(env)) result.cancelled = true;
         if (result.cancelled) return nullptr;
-        text = study_value_text(value);
-        study_point point = study_run(texts, variant, env);
-        ++result.solves;
-        point.value = text;
-        if (watch.solved) watch.solved(point);
-        if (!point.ok) return nullptr;
+        text = study_value_text(std::round(value / resolution) * resolution);
         double exact = parse_text(text).value_or(value);
         auto at = std::lower_bound(samples.begin(), samples.end(), exact,
                                    [](const sample &s, double v) { return s.value < v; });
+        // Near the answer the grid is coarser than the search: a value already solved is
+        // not solved again.
+        if (at != samples.end() && at->value == exact) return &*at;
+        study_point point = study_run(texts, variant, env, field, watch);
+        ++result.solves;
+        if (watch.solved) watch.solved(point);
+        if (!point.ok) {
+            if (result.failure.empty())
+                result.failure = text + L": " + study_failure_reason(point);
+            return nullptr;
+        }
         return &*samples.insert(at, sample{exact, point});
     };
     auto bracket = [&]() -> std::optional<std::pair<sample, sample>> {
@@ -221,12 +232,22 @@ synthesis study_synthesize(const field_texts &fields, input_field field, double 
         return std::nullopt;
     };
 
+    // Out from the start both ways, then only towards the target: Z0 changes
+    // monotonically with the field, so the far side of the other end cannot hold it (and
+    // its meshes may cost far more: a thin slab or a narrow strip takes fine cells).
     if (offset) evaluate(0);
     evaluate(rung(0));
+    evaluate(rung(1));
+    if (!offset) evaluate(rung(-1));
     std::optional<std::pair<sample, sample>> found = bracket();
-    for (int j = 1; j <= 6 && !found; ++j) {
-        evaluate(rung(j));
-        if (!offset) evaluate(rung(-j));
+    for (int j = 2; j <= 6 && !found && !samples.empty() && !result.cancelled; ++j) {
+        bool upwards = (samples.back().point.z0 > samples.front().point.z0) ==
+                       (target > samples.back().point.z0);
+        if (upwards || offset) {
+            evaluate(rung(j));
+        } else {
+            evaluate(rung(-j));
+        }
         found = bracket();
     }
     if (samples.empty() || result.cancelled) return result;
@@ -278,8 +299,7 @@ sweep study_sweep(const field_texts &fields, input_field field, double from, dou
         // take for a real, absurdly narrow strip.
         if (std::fabs(value) < 1e-9 * std::fabs(step)) value = 0;
         texts[field_index(field)] = study_value_text(value);
-        study_point point = study_run(texts, variant, env);
-        point.value = texts[field_index(field)];
+        study_point point = study_run(texts, variant, env, field, watch);
         result.x.push_back(value);
         result.points.push_back(point);
         if (watch.solved) watch.solved(result.points.back());

@@ -19,6 +19,7 @@ struct study_point {
     std::wstring value;              // the text of the varied field (or of the mesh step)
     double mesh_step = 0;            // metres, as meshed
     int cells = 0;                   // mesh cells
+    std::size_t working_set = 0;     // bytes the solve holds at its peak
     double z0 = 0;                   // ohms, as printed
     double eps_eff = 0;              // C / C0
     std::vector<std::wstring> lines; // the run's lines, for reporting a refusal or failure
@@ -27,24 +28,29 @@ struct study_point {
 // The eight field texts, in input_field order.
 using field_texts = std::vector<std::wstring>;
 
-// The memory one study point of the specified variant may use: the solver's peak for
-// about 2000 cells.
-constexpr std::size_t study_memory_ceiling = std::size_t{80} << 20;
-
-// One run with these texts, in an environment of its own that takes env's threads, test
-// switches and cancel flag and keeps the run's lines in the point.
-study_point study_run(const field_texts &fields, solver_variant variant, const calc_env &env);
-
-// Why a point failed: its last line that says more than that it failed.
-std::wstring study_failure_reason(const study_point &point);
-
 // What a host sees of a running study: the study tells `solved` of each point as soon as
 // it has run (on the study's thread). A study looks at its environment's cancel flag
 // before every solve: once it is set the study ends at once, marked cancelled, with the
 // points it had.
 struct study_watch {
     std::function<void(const study_point &)> solved;
+    // A point's mesh is made and its solve starts: the point so far (its value, cells
+    // and working set), so that a host can tell of a long solve before it begins.
+    std::function<void(const study_point &)> meshed;
 };
+
+// One run with these texts, in an environment of its own that takes env's memory
+// ceiling, threads, test switches and cancel flag and keeps the run's lines in the
+// point: a point may use what a single run may use. A point whose solve would not fit
+// the memory is refused with its cell count and the memory it needs.
+// The point's value is the text of the varied field; the watch hears when its mesh is
+// made (not when it is solved: the study that owns the point says so).
+study_point study_run(const field_texts &fields, solver_variant variant, const calc_env &env,
+                      input_field varied = input_field::mesh_step, const study_watch &watch = {});
+
+// Why a point failed: its last line that says more than that it failed.
+std::wstring study_failure_reason(const study_point &point);
+
 
 struct convergence {
     std::vector<study_point> points; // coarsest first, the step halved each time
@@ -73,15 +79,25 @@ struct synthesis {
     int solves = 0;
     std::wstring searched_from, searched_to; // the range searched, field units
     double z0_from = 0, z0_to = 0;           // Z0 at its ends
-    bool cancelled = false;                  // stopped by the watch: nothing else holds
+    // The first value that could not be solved and why ("0.0375: Mesh too large: ..."),
+    // or empty: a target out of reach is only called so when nothing failed.
+    std::wstring failure;
+    bool cancelled = false; // stopped by the watch: nothing else holds
 };
 
 // Finds the value of field giving Z0 = target, within 0.001 ohm or as close as the
-// texts allow: brackets the target on a geometric ladder around the field's value, then
-// Brent's method.
+// grid allows: brackets the target on a geometric ladder from the field's value (one rung
+// either way, then towards the target, to 64 times or a 64th of it), then
+// Brent's method. Every value tried is a multiple of resolution (field units, such as
+// 0.0001 mm: what a length can mean), so the answer is a value a person would write and
+// its Z0 is that value's own.
 synthesis study_synthesize(const field_texts &fields, input_field field, double target,
-                           solver_variant variant, const calc_env &env,
+                           double resolution, solver_variant variant, const calc_env &env,
                            const study_watch &watch = {});
+
+// The grid of a synthesized value in millimetres (a length) or as it is: 0.1 um, and
+// 0.0001 for a permittivity.
+constexpr double study_default_resolution = 1e-4;
 
 struct sweep {
     input_field field = input_field::w1;

@@ -24,15 +24,17 @@ std::string study_field_label(input_field field) {
     return f.unit == field_unit::length ? std::string(f.label) + " (mm)" : std::string(f.label);
 }
 
-std::vector<std::string> convergence_report(const convergence &c, double tolerance) {
-    std::vector<std::string> lines{
-        printf_string("Convergence with the accurate variant, tolerance %g%%", tolerance * 100)};
-    for (const study_point &p : c.points) {
-        if (!p.ok) continue;
-        lines.push_back(
-            printf_string("step %s mm: %d cells, Z0 = %.6f Ohm, effective permittivity = %.6f",
-                          wide_to_utf8(p.value).c_str(), p.cells, p.z0, p.eps_eff));
-    }
+std::string convergence_heading(double tolerance) {
+    return printf_string("Convergence with the accurate variant, tolerance %g%%", tolerance * 100);
+}
+
+std::string convergence_step(const study_point &p) {
+    return printf_string("step %s mm: %d cells, Z0 = %.6f Ohm, effective permittivity = %.6f",
+                         wide_to_utf8(p.value).c_str(), p.cells, p.z0, p.eps_eff);
+}
+
+std::vector<std::string> convergence_verdict(const convergence &c, double tolerance) {
+    std::vector<std::string> lines;
     std::string stop = wide_to_utf8(c.stop);
     if (c.converged) {
         lines.push_back(printf_string("Converged: estimated error %.2g%%, within %g%%",
@@ -58,12 +60,30 @@ std::vector<std::string> convergence_report(const convergence &c, double toleran
     return lines;
 }
 
+std::vector<std::string> convergence_report(const convergence &c, double tolerance) {
+    std::vector<std::string> lines{convergence_heading(tolerance)};
+    for (const study_point &p : c.points) {
+        if (p.ok) lines.push_back(convergence_step(p));
+    }
+    std::vector<std::string> verdict = convergence_verdict(c, tolerance);
+    lines.insert(lines.end(), verdict.begin(), verdict.end());
+    return lines;
+}
+
 std::vector<std::string> synthesis_report(const synthesis &s, input_field field, double target,
                                           solver_variant variant) {
     const char *name = field_spec_of(field).option;
     if (s.cancelled) return {"Synthesis cancelled after " + std::to_string(s.solves) + " solves"};
     if (s.searched_from.empty())
         return {std::string("No calculation succeeded while searching ") + name};
+    if (!s.found && !s.failure.empty()) {
+        return {printf_string("Target Z0 = %s Ohm was not reached: %s from %s to %s gives Z0 from "
+                              "%.6f to %.6f Ohm, and %s = %s (%d solves)",
+                              format_double(target).c_str(), name,
+                              wide_to_utf8(s.searched_from).c_str(),
+                              wide_to_utf8(s.searched_to).c_str(), s.z0_from, s.z0_to, name,
+                              wide_to_utf8(s.failure).c_str(), s.solves)};
+    }
     if (!s.found) {
         return {printf_string("Target Z0 = %s Ohm is outside the range searched: %s from %s to %s "
                               "gives Z0 from %.6f to %.6f Ohm (%d solves)",
@@ -78,15 +98,20 @@ std::vector<std::string> synthesis_report(const synthesis &s, input_field field,
 }
 
 std::string sweep_csv(const sweep &s) {
-    std::string table = std::string(field_spec_of(s.field).option) + ",Z0,eps_eff,cells,t\n";
+    // A swept thickness is the first column already; any other sweep names its strips'
+    // thickness on every row, so that tables of different boards never read alike.
+    bool thickness = s.field != input_field::t;
+    std::string table = std::string(field_spec_of(s.field).option) + ",Z0,eps_eff,cells" +
+                        (thickness ? ",t\n" : "\n");
+    std::string t_column;
+    if (thickness) t_column.append(",").append(wide_to_utf8(s.thickness));
     for (const study_point &p : s.points) {
         std::string text = wide_to_utf8(p.value);
-        std::string thickness = wide_to_utf8(s.field == input_field::t ? p.value : s.thickness);
         if (p.ok) {
             table += text + "," + format_double(p.z0) + "," + format_double(p.eps_eff) + "," +
-                     std::to_string(p.cells) + "," + thickness + "\n";
+                     std::to_string(p.cells) + t_column + "\n";
         } else {
-            table += text + ",,,," + thickness + "\n";
+            table += text + ",,," + t_column + "\n";
         }
     }
     return table;

@@ -1,10 +1,8 @@
-// Numbers, JSON strings and whole files.
+// Numbers and files.
 #include "studies/text_format.h"
 
 #include <cerrno>
 #include <cstring>
-
-#include "input/utf8.h"
 
 #include <charconv>
 #include <cmath>
@@ -15,30 +13,6 @@ std::string format_double(double value) {
     auto [end, error] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
     return std::string(buffer, end);
-}
-
-std::string json_string(std::wstring_view text) {
-    std::string quoted = "\"";
-    for (char c : wide_to_utf8(text)) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            quoted += '\\';
-            quoted += c;
-        } else if (c == '\t') {
-            quoted += "\\t";
-        } else if (c == '\n') {
-            quoted += "\\n";
-        } else if (c == '\r') {
-            quoted += "\\r";
-        } else if (byte < 0x20 || byte == 0x7F) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            quoted += escape;
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
 }
 
 bool write_file(const std::string &name, std::FILE *err,

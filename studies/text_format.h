@@ -1,5 +1,5 @@
-// Text forms of the calculator's outputs: numbers that read back to the same double,
-// JSON strings, and files written whole or not at all reported.
+// Text forms of the calculator's outputs: numbers that read back to the same double, and
+// files written or the reason they could not be.
 #pragma once
 
 #include <cstdio>
@@ -9,9 +9,6 @@
 
 // 17 significant digits in the C locale's form, or "null" for a non-finite value.
 std::string format_double(double value);
-
-// The text as a quoted JSON string (UTF-8, control characters escaped).
-std::string json_string(std::wstring_view text);
 
 // Writes a file through write(FILE *) -> bool; on any failure (opening, writing, closing)
 // says so on err, naming the file and the reason, and returns false.

@@ -2,7 +2,7 @@
 #include "ui/main_window.h"
 
 #include "input/number_syntax.h"
-#include "studies/run_record.h"
+#include "studies/records.h"
 #include "studies/study_report.h"
 #include "ui/accurate_options.h"
 #include "ui/laminates.h"

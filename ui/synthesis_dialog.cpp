@@ -82,13 +82,16 @@ void synthesis_dialog::run() {
     use_->setEnabled(false);
     input_field which = solvable[field_->currentIndex()];
     field_texts texts = calculator_.field_texts_mm();
+    // The value lands on what the window's unit can mean (0.1 um, 0.01 mil).
+    double resolution = field_is_length(which) ? length_unit_resolution_mm(calculator_.unit())
+                                               : study_default_resolution;
     auto outcome = std::make_shared<synthesis>();
     result_->setText(QStringLiteral("Searching..."));
     set_running(true);
     bool started = calculator_.run_study(
         QStringLiteral("Synthesizing"), 0,
         [=](const calc_env &env, const study_watch &watch) {
-            *outcome = study_synthesize(texts, which, target, variant, env, watch);
+            *outcome = study_synthesize(texts, which, target, resolution, variant, env, watch);
         },
         [this, outcome, which, target, variant] {
             set_running(false);

@@ -1,7 +1,10 @@
 // Core heap blocks with the environment's budget and test switch.
 #include "core/base/alloc.h"
 
+#include "core/base/c_locale.h"
+
 #include <atomic>
+#include <cwchar>
 #include <cstdio>
 #include <cstdlib>
 #include <malloc.h>
@@ -88,4 +91,14 @@ std::size_t core_alloc_peak_bytes() {
 
 void core_alloc_reset_peak() {
     bytes_peak = bytes_in_use.load();
+}
+
+void core_report_too_large(const calc_env &env, std::int32_t cells, std::size_t needed) {
+    double available = core_solve_share * double(core_memory_available(env));
+    c_locale_scope numbers_in_c_locale;
+    wchar_t text[200];
+    std::swprintf(text, 200,
+                  L"Mesh too large: its %d cells need %.0f MB of memory, %.0f MB can be had now",
+                  cells, double(needed) / (1 << 20), available / (1 << 20));
+    env_error(env, text);
 }

@@ -14,6 +14,7 @@
 #include "core/base/calc_env.h"
 
 #include <cstddef>
+#include <cstdint>
 
 // A new uninitialised block of the given size, or null when the environment's budget or
 // test switch refuses it or the system has none. Release it with core_release.
@@ -30,6 +31,16 @@ bool core_memory_fits(const calc_env &env, std::size_t bytes);
 // The memory a working set may take now: the ceiling when one is set, else MemAvailable;
 // 0 when the figure cannot be read.
 std::size_t core_memory_available(const calc_env &env);
+
+// Reports through the environment's error slot that a mesh of this many cells needs
+// more memory than it may take: "Mesh too large: its N cells need X MB of memory, Y MB
+// can be had now", Y being the share of the memory available that a solve may take.
+// Cannot fail.
+void core_report_too_large(const calc_env &env, std::int32_t cells, std::size_t needed);
+
+// The share of the memory available that one solve may take; the rest is the margin
+// for the program itself and whatever else the machine runs.
+constexpr double core_solve_share = 0.8;
 
 // Measurements over the whole process, for tests and the benchmark: the blocks handed
 // out and not yet released; the largest number of bytes held at once since the last

@@ -8,6 +8,7 @@
 #include "core/base/messages.h"
 #include "core/base/params.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // What the plot window draws: the slab problem's charges. Borrowed from the job for as
@@ -26,6 +27,7 @@ struct calc_figures {
     double mesh_step;    // the nominal cell width meshed with, metres
     std::int32_t cells;  // cells (panels) of the whole boundary; 0 when meshing failed
     std::int32_t strip_cells;
+    std::size_t working_set;     // bytes the solve holds at its peak; 0 when meshing failed
     double capacitances[2];      // C0, C in farads per metre of the problem solved, when ok
     double line_capacitances[2]; // C0, C of the line as entered (a microstrip with its plane)
     double z0_solver;            // Z0 of the problem solved
@@ -49,6 +51,9 @@ class calc_host {
     virtual bool plot_box_checked() = 0;
     // Shows the charge plot and returns when the user has closed it.
     virtual void show_plot(const plot_request &request) = 0;
+    // The mesh is made and the solve about to start: figures holds its cell counts and
+    // working set. Hosts that tell of long solves before they start use it.
+    virtual void meshed(const calc_figures &) {}
     // The run's results, before they are released. Hosts without use for them ignore it.
     virtual void finished(const calc_outcome &) {}
 };

@@ -11,3 +11,8 @@ double calc_failed(const calc_env &env) {
     env_info(env, calc_failed_text);
     return -1.0;
 }
+
+double calc_cancelled(const calc_env &env) {
+    env_info(env, calc_cancelled_text);
+    return -1.0;
+}

@@ -29,6 +29,12 @@ constexpr const wchar_t *calc_failed_text = L"Calculation failed";
 // solvers' failure value.
 double calc_failed(const calc_env &env);
 
+// The last line of a solve that its environment's cancel flag stopped.
+constexpr const wchar_t *calc_cancelled_text = L"Calculation cancelled";
+
+// Sends calc_cancelled_text through the environment's info slot and returns -1.0.
+double calc_cancelled(const calc_env &env);
+
 // Whether a solver's result is its failure value, -1.0 (an impedance is never negative):
 // the one test for it, for both variants' solvers.
 constexpr bool solve_failed_result(double z0) {

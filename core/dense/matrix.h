@@ -50,8 +50,10 @@ void md_mul_rows(const md_t *a, const md_t *b, std::int32_t first_row, std::int3
                  std::int32_t cols, double *out);
 
 // Replaces the square matrix m by its inverse. Returns 0, or -1 after reporting through
-// the error sink when the pivot list cannot be had (m is then unchanged). A singular
-// matrix is no failure here: it comes back with infinite or NaN entries.
+// the error sink when the pivot list cannot be had (m is then unchanged), or -1 without
+// a report when the bound environment's cancel flag stops it between two blocks of
+// steps (m then holds nothing of use). A singular matrix is no failure here: it comes
+// back with infinite or NaN entries.
 int md_inverse_direct(md_t *m);
 
 struct md_deleter {

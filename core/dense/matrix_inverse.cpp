@@ -98,6 +98,8 @@ struct elimination {
     // next step in `row` (sums_ready) as it passes over the active columns.
     std::size_t current = SIZE_MAX;
     bool sums_ready = false;
+    // Set between blocks when the run's environment asks the inversion to stop.
+    bool cancelled = false;
 
     double *column(std::size_t c) const { return a + c * n; }
     double *corner_row(std::size_t t) const { return corner + t * block_steps; }
@@ -452,8 +454,12 @@ int md_inverse_direct(md_t *m) {
                     std::size_t share_begin = n * std::size_t(index) / std::size_t(count);
                     std::size_t share_end = n * std::size_t(index + 1) / std::size_t(count);
                     for (;;) {
-                        if (index == 0) e.take_block();
+                        if (index == 0) {
+                            e.cancelled = env_cancelled(process_env());
+                            if (!e.cancelled) e.take_block();
+                        }
                         sync();
+                        if (e.cancelled) break;
                         e.apply_to_rows(share_begin, share_end);
                         sync();
                         e.apply_to_block_rows(share_begin, share_end);
@@ -463,6 +469,10 @@ int md_inverse_direct(md_t *m) {
                     }
                 });
 
+    if (e.cancelled) {
+        core_release(work);
+        return -1;
+    }
     // The row interchanges come back as column interchanges, latest first; in the
     // transposed storage a column is contiguous.
     for (std::size_t k = n - 1; k-- > 0;) {

@@ -95,6 +95,11 @@ std::size_t accurate_solve_bytes(std::int32_t panel_count) {
 
 namespace {
 
+// The end of a problem that did not solve: cancelled, or failed (its reason reported).
+double stopped(const calc_env &env) {
+    return env_cancelled(env) ? calc_cancelled(env) : calc_failed(env);
+}
+
 double solve_set(const calc_env &env, const panel_set *set, accurate_solution *solution) {
     std::int32_t n = std::int32_t(set->panels.size());
     std::int32_t s = set->conductor_count;
@@ -109,7 +114,7 @@ double solve_set(const calc_env &env, const panel_set *set, accurate_solution *s
     if (vacuum_fits_beside(n, s)) {
         slab_lu.reset(lu_new(env, n));
         if (!slab_lu) return calc_failed(env);
-        panel_system_fill(env, set, false, slab_lu->a, f.data());
+        if (!panel_system_fill(env, set, false, slab_lu->a, f.data())) return calc_cancelled(env);
         for (std::int32_t j = 0; j < s; ++j) {
             for (std::int32_t i = 0; i < s; ++i)
                 vacuum_lu->a[std::size_t(j) * s + i] = slab_lu->a[std::size_t(j) * n + i];
@@ -117,20 +122,21 @@ double solve_set(const calc_env &env, const panel_set *set, accurate_solution *s
     } else {
         env_vector<double> unused(std::size_t(set->electrode_count) * std::size_t(s), 0.0,
                                   env_allocator<double>(env));
-        panel_system_fill(env, set, true, vacuum_lu->a, unused.data());
+        if (!panel_system_fill(env, set, true, vacuum_lu->a, unused.data()))
+            return calc_cancelled(env);
     }
     env_info(env, L"Solving");
     problem_result vacuum = solve_problem(env, set, vacuum_lu.get(), vacuum_functionals(env, set));
     vacuum_lu.reset();
-    if (!vacuum.ok) return calc_failed(env);
+    if (!vacuum.ok) return stopped(env);
     if (!slab_lu) {
         slab_lu.reset(lu_new(env, n));
         if (!slab_lu) return calc_failed(env);
-        panel_system_fill(env, set, false, slab_lu->a, f.data());
+        if (!panel_system_fill(env, set, false, slab_lu->a, f.data())) return calc_cancelled(env);
     }
     problem_result slab = solve_problem(env, set, slab_lu.get(), f);
     slab_lu.reset();
-    if (!slab.ok) return calc_failed(env);
+    if (!slab.ok) return stopped(env);
     double z0 = 1.0 / (accurate_light_speed * std::sqrt(vacuum.capacitance * slab.capacitance));
     if (!std::isfinite(z0)) {
         env_error(env, L"The system has no finite solution");

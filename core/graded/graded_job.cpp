@@ -2,7 +2,6 @@
 #include "core/graded/graded_job.h"
 
 #include "core/base/alloc.h"
-#include "core/base/c_locale.h"
 #include "core/graded/accurate_solver.h"
 #include "core/graded/cross_section.h"
 #include "core/graded/panels.h"
@@ -14,20 +13,6 @@
 #include <new>
 
 namespace {
-
-// The refusal of a mesh whose solve would not fit: its size and the memory figures.
-void refuse_mesh(const calc_env &env, std::int32_t cells, double needed, double available) {
-    c_locale_scope numbers_in_c_locale;
-    wchar_t text[200];
-    std::swprintf(text, 200,
-                  L"Mesh too large: its %d cells need %.0f MB of memory, %.0f MB can be had now",
-                  cells, needed / (1 << 20), available / (1 << 20));
-    env_error(env, text);
-}
-
-// A solve may take this share of the memory available; the rest is the margin for the
-// program itself and whatever else the machine runs.
-constexpr double memory_share = 0.8;
 
 // The strips' panels seen from above, each strip left to right (a mirrored set with the
 // mirror images of its panels); panels across x (a thick strip's sides) have no extent
@@ -69,10 +54,10 @@ charge_profile *mesh_and_solve(calc_host &host, const calc_params &params, calc_
                                                                                      : unknowns;
     calc_host_line(host, line, L"Mesh cells = %d", cells);
 
-    double needed = double(accurate_solve_bytes(unknowns));
+    outcome.working_set = accurate_solve_bytes(unknowns);
     double available = double(core_memory_available(env));
-    if (available > 0 && needed > memory_share * available) {
-        refuse_mesh(env, cells, needed, memory_share * available);
+    if (available > 0 && double(outcome.working_set) > core_solve_share * available) {
+        core_report_too_large(env, cells, outcome.working_set);
         return nullptr;
     }
     panels_ptr panels(panels_new(env, section, density, unknowns));
@@ -81,6 +66,7 @@ charge_profile *mesh_and_solve(calc_host &host, const calc_params &params, calc_
     outcome.strip_cells = section.mirror_x ? 2 * panels->conductor_count : panels->conductor_count;
     calc_host_line(host, line, L"\tcells for strips = %d", outcome.strip_cells);
     calc_host_line(host, line, L"\tcells for dielectrics = %d", cells - outcome.strip_cells);
+    host.meshed(outcome);
 
     accurate_solution solution(env);
     double z0 = accurate_solve(env, panels.get(), &solution);

@@ -3,6 +3,8 @@
 
 #include "core/base/alloc.h"
 
+#include <algorithm>
+#include <cblas.h>
 #include <cmath>
 #include <lapacke.h>
 
@@ -29,6 +31,47 @@ lu_system *lu_new(const calc_env &env, std::int32_t n) {
     return nullptr;
 }
 
+namespace {
+
+// Columns of one block of the factorisation: the stride at which a run looks at its
+// cancel flag and reports its progress, a fraction of a second even for large systems.
+constexpr lapack_int block_columns = 256;
+
+// Right-looking blocked LU with partial pivoting (Golub and Van Loan, Matrix
+// Computations, 3.2.11), the algorithm of LAPACK's dgetrf written out so that the run
+// can stop between blocks: each block column is factorised by dgetrf, its interchanges
+// applied to the columns on either side, the block row solved by the unit lower factor
+// and the trailing matrix updated by one product. Small systems go to dgetrf whole.
+// Returns 0, the info of the first singular block, or -1 when cancelled.
+lapack_int factor_in_blocks(const calc_env &env, lapack_int n, double *a, lapack_int *pivots) {
+    if (n <= 2 * block_columns) return LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, n, n, a, n, pivots);
+    auto at = [a, n](lapack_int row, lapack_int column) {
+        return a + std::size_t(column) * std::size_t(n) + std::size_t(row);
+    };
+    lapack_int singular = 0;
+    for (lapack_int j = 0; j < n; j += block_columns) {
+        if (env_cancelled(env)) return -1;
+        lapack_int jb = std::min(block_columns, n - j);
+        lapack_int info = LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, n - j, jb, at(j, j), n, pivots + j);
+        if (info > 0 && singular == 0) singular = info + j;
+        for (lapack_int i = j; i < j + jb; ++i)
+            pivots[i] += j;
+        LAPACKE_dlaswp_work(LAPACK_COL_MAJOR, j, a, n, j + 1, j + jb, pivots, 1);
+        lapack_int rest = n - j - jb;
+        if (rest > 0) {
+            LAPACKE_dlaswp_work(LAPACK_COL_MAJOR, rest, at(0, j + jb), n, j + 1, j + jb, pivots, 1);
+            cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, jb, rest,
+                        1.0, at(j, j), n, at(j, j + jb), n);
+            cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, rest, rest, jb, -1.0,
+                        at(j + jb, j), n, at(j, j + jb), n, 1.0, at(j + jb, j + jb), n);
+        }
+        env_progress(env, progress_phase::invert, double(j + jb) / double(n));
+    }
+    return singular;
+}
+
+} // namespace
+
 int lu_factor(const calc_env &env, lu_system *system) {
     std::size_t count = std::size_t(system->n) * std::size_t(system->n);
     for (std::size_t k = 0; k < count; ++k) {
@@ -37,20 +80,19 @@ int lu_factor(const calc_env &env, lu_system *system) {
             return -1;
         }
     }
-    lapack_int info = LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, system->n, system->n, system->a,
-                                          system->n, system->pivots);
-    if (info != 0) {
-        env_error(env, L"The system matrix is singular");
+    if (factor_in_blocks(env, system->n, system->a, system->pivots) != 0) {
+        if (!env_cancelled(env)) env_error(env, L"The system matrix is singular");
         return -1;
     }
     system->factored = true;
     return 0;
 }
 
-int lu_solve(const lu_system *system, bool transposed, double *rhs) {
+int lu_solve(const lu_system *system, bool transposed, double *rhs, std::int32_t count) {
     if (!system->factored) return -1;
-    lapack_int info = LAPACKE_dgetrs_work(LAPACK_COL_MAJOR, transposed ? 'T' : 'N', system->n, 1,
-                                          system->a, system->n, system->pivots, rhs, system->n);
+    lapack_int info =
+        LAPACKE_dgetrs_work(LAPACK_COL_MAJOR, transposed ? 'T' : 'N', system->n, count,
+                            system->a, system->n, system->pivots, rhs, system->n);
     return info == 0 ? 0 : -1;
 }
 

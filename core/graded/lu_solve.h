@@ -1,7 +1,7 @@
 // A dense square system factorised in place by LU with partial pivoting (LAPACK's
-// dgetrf through LAPACKE, threaded by the BLAS on every core), then solved for single
-// right-hand sides, plain or transposed. No inverse is ever formed: one factorisation
-// costs n^3 / 3 multiply-adds and each solve n^2.
+// kernels through LAPACKE and CBLAS, threaded by the BLAS on every core), then solved
+// for one or several right-hand sides, plain or transposed. No inverse is ever formed:
+// one factorisation costs n^3 / 3 multiply-adds and each right-hand side n^2.
 #pragma once
 
 #include "core/base/calc_env.h"
@@ -25,13 +25,15 @@ std::size_t lu_bytes(std::int32_t n);
 // cannot be had.
 lu_system *lu_new(const calc_env &env, std::int32_t n);
 
-// Factorises the matrix. Returns 0, or -1 after reporting a singular or non-finite
-// matrix through the environment's error slot.
+// Factorises the matrix, block column after block column, reporting its progress and
+// stopping at the next block when the environment's cancel flag is set. Returns 0, or
+// -1 after reporting a singular or non-finite matrix through the environment's error
+// slot, or -1 without a report when cancelled.
 int lu_factor(const calc_env &env, lu_system *system);
 
-// Overwrites rhs (n values) with the solution of A x = rhs, or of A^T x = rhs when
-// transposed. Returns 0, or -1 when the system is not factored.
-int lu_solve(const lu_system *system, bool transposed, double *rhs);
+// Overwrites rhs (count columns of n values) with the solutions of A x = rhs, or of
+// A^T x = rhs when transposed. Returns 0, or -1 when the system is not factored.
+int lu_solve(const lu_system *system, bool transposed, double *rhs, std::int32_t count = 1);
 
 // Releases the matrix, the pivots and the record. Null is accepted. Cannot fail.
 void lu_free(lu_system *system);

@@ -48,7 +48,7 @@ struct source_images {
 
 } // namespace
 
-void panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
+bool panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
                        double *f) {
     std::int32_t n = vacuum ? set->conductor_count : std::int32_t(set->panels.size());
     const env_vector<panel_t> &panels = set->panels;
@@ -79,11 +79,12 @@ void panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, d
     long long work = 40LL * n * n;
     run_workers(env, worker_count(env, work),
                 [&](int index, int count, const std::function<void()> &) {
-                    for (std::int32_t j = index; j < n; j += count) {
+                    for (std::int32_t j = index; j < n && !env_cancelled(env); j += count) {
                         fill_column(j);
                         if (index == 0) env_progress(env, progress_phase::fill, double(j + 1) / n);
                     }
                 });
+    return !env_cancelled(env);
 }
 
 double panel_system_mean_field(const panel_set *set, std::int32_t i, const double *x) {

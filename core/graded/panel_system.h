@@ -18,9 +18,10 @@
 // charge is its total charge times the permittivity it touches; a sheet's is the mean of
 // its two sides' permittivities times its charge plus their difference times the mean
 // normal field (the two faces' charges differ by the field's jump). The columns are
-// shared out to the environment's threads, and its progress sink hears of them. Cannot
-// fail.
-void panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
+// shared out to the environment's threads, and its progress sink hears of them. Returns
+// false, the system then only partly filled, when the environment's cancel flag stops
+// it; true otherwise.
+bool panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
                        double *f);
 
 // The mean normal field at panel i's centre, divided by eps0's reciprocal like the rows:

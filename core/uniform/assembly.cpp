@@ -150,7 +150,7 @@ struct assembly {
 
 } // namespace
 
-void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
+bool assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
     double eps = mesh->epsilon_r;
     assembly a{mesh, potential, free_charge, (1 - eps) / 6.283185307179586};
     cell_range top_strip{mesh->strip1_begin, mesh->strip2_begin};
@@ -208,8 +208,8 @@ void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
     run_workers(process_env(), worker_count(process_env(), work),
                 [&](int index, int count, const std::function<void()> &) {
                     cell_points held;
-                    for (std::int32_t first = index * run_rows; first < n;
-                         first += count * run_rows) {
+                    for (std::int32_t first = index * run_rows;
+                         first < n && !env_cancelled(process_env()); first += count * run_rows) {
                         std::int32_t last = std::min(first + run_rows, n);
                         for (std::int32_t i = first; i < last; ++i)
                             diagonal(i);
@@ -222,4 +222,5 @@ void assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
                         if (index == 0) progress_report(progress_phase::fill, double(last) / n);
                     }
                 });
+    return !env_cancelled(process_env());
 }

@@ -25,6 +25,12 @@ bool step_failed() {
     return false;
 }
 
+// A solve its environment stopped: said so instead of failing.
+bool step_cancelled() {
+    calc_cancelled(process_env());
+    return false;
+}
+
 // The largest working set of one call: the inverted P and F (N x N each) with the
 // inverted strip block R (S x S). The products that the voltages read are formed a few
 // rows at a time, and the vacuum problem's identity is never stored.
@@ -156,7 +162,7 @@ bool build_and_invert(const mesh_t *mesh, systems &sys) {
     }
     md_fill(sys.p.get(), 0.0);
     md_fill(sys.f.get(), 0.0);
-    assemble_system(mesh, sys.p.get(), sys.f.get());
+    if (!assemble_system(mesh, sys.p.get(), sys.f.get())) return step_cancelled();
 
     sys.r.reset(md_new(s, s));
     if (!sys.r) {
@@ -169,7 +175,7 @@ bool build_and_invert(const mesh_t *mesh, systems &sys) {
     }
     info_sink(L"Inverting matrix");
     if (md_inverse_direct(sys.r.get()) != 0 || md_inverse_direct(sys.p.get()) != 0) {
-        return step_failed();
+        return env_cancelled(process_env()) ? step_cancelled() : step_failed();
     }
     return true;
 }
@@ -253,4 +259,8 @@ double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *
         capacitances[1] = c;
     }
     return z0;
+}
+
+std::size_t solve_line_bytes(const mesh_t *mesh) {
+    return peak_bytes(mesh->cell_count, mesh->dielectric_begin);
 }

@@ -6,6 +6,8 @@
 #include "core/dense/matrix.h"
 #include "core/uniform/mesh.h"
 
+#include <cstddef>
+
 // Free and total charge density of each cell (two column vectors of one length, element
 // i for mesh cell i), owned by the receiver. The scale is arbitrary: the strip voltages
 // are not normalised.
@@ -22,3 +24,6 @@ struct charge_pair {
 // counts as a failure.
 double solve_line(const mesh_t *mesh, charge_pair *vacuum_charges, charge_pair *slab_charges,
                   double *capacitances);
+
+// The largest working set solve_line holds for the mesh, in bytes. Cannot fail.
+std::size_t solve_line_bytes(const mesh_t *mesh);

@@ -95,9 +95,11 @@ charge_profile *uniform_steps(calc_host &host, calc_params &params, calc_outcome
     if (!mesh) return nullptr;
     outcome.cells = mesh->cell_count;
     outcome.strip_cells = mesh->dielectric_begin;
+    outcome.working_set = solve_line_bytes(mesh.get());
     calc_host_line(host, message_buffer, L"Mesh cells = %d", mesh->cell_count);
     calc_host_line(host, message_buffer, L"\tcells for strips = %d", mesh->dielectric_begin);
     calc_host_line(host, message_buffer, L"\tcells for dielectrics = %d",
                    mesh->cell_count - mesh->dielectric_begin);
+    host.meshed(outcome);
     return solve_and_report(host, *mesh, outcome, env);
 }

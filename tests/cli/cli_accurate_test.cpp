@@ -4,6 +4,7 @@
 #include "tests/support/cli_capture.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <string>
 
@@ -12,8 +13,9 @@
 TEST(accurate_cli, thickness_is_validated_and_needs_the_accurate_variant) {
     cli_result thick = run({"--accurate", "--t", "0.035", "--json"});
     EXPECT_EQ(thick.status, 0) << thick.err;
-    EXPECT_NE(thick.out.find("\"t\": 3.500000000000001e-05"), std::string::npos);
-    EXPECT_NE(thick.out.find("\"variant\": \"accurate\""), std::string::npos);
+    nlohmann::json record = nlohmann::json::parse(thick.out);
+    EXPECT_EQ(record["t"].get<double>(), 3.500000000000001e-05);
+    EXPECT_EQ(record["variant"], "accurate");
     struct refusal {
         const char *value;
         const char *line;
@@ -24,7 +26,8 @@ TEST(accurate_cli, thickness_is_validated_and_needs_the_accurate_variant) {
                       {"abc", "unrecognized value of `t`:\nabc\n"}}) {
         cli_result refused = run({"--accurate", "--t", r.value});
         EXPECT_EQ(refused.status, cli_exit_refused) << r.value;
-        EXPECT_NE(refused.out.find(r.line), std::string::npos) << refused.out;
+        EXPECT_NE(refused.err.find(r.line), std::string::npos) << refused.err;
+        EXPECT_NE(refused.err.find("orvanta-cli: --t '"), std::string::npos) << refused.err;
     }
     cli_result tiny = run({"--accurate", "--t", "1e-9"});
     EXPECT_EQ(tiny.status, cli_exit_failed);

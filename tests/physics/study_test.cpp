@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -57,7 +58,8 @@ TEST(accurate_variant, convergence_error_covers_two_more_refinements) {
 // The answer, typed back in, gives the target within 0.01 ohm, with either variant.
 TEST(study, synthesis_reaches_the_target_or_names_the_range) {
     for (solver_variant variant : {solver_variant::specified, solver_variant::accurate}) {
-        synthesis s = study_synthesize(start_fields(), input_field::w1, 50, variant, calc_env{});
+        synthesis s = study_synthesize(start_fields(), input_field::w1, 50,
+                                       study_default_resolution, variant, calc_env{});
         ASSERT_TRUE(s.found);
         field_texts fields = start_fields();
         fields[0] = s.best.value;
@@ -65,12 +67,26 @@ TEST(study, synthesis_reaches_the_target_or_names_the_range) {
         ASSERT_TRUE(again.ok);
         EXPECT_EQ(again.z0, s.best.z0);
         EXPECT_NEAR(again.z0, 50, 0.01);
+        // The value is one a person writes: a whole number of tenths of a micrometre.
+        double mm = std::stod(s.best.value);
+        EXPECT_EQ(mm, std::round(mm * 1e4) / 1e4) << s.best.value;
     }
+    // A limit met on the way is named, never taken for a target out of reach: the narrow
+    // microstrips of 150 ohm need more cells than 4 MB hold.
+    calc_env small;
+    small.memory_ceiling = std::size_t{4} << 20;
+    field_texts microstrip = start_fields();
+    microstrip[1] = L"INF";
+    microstrip[5] = L"AUTO";
+    synthesis limited = study_synthesize(microstrip, input_field::w1, 150, study_default_resolution,
+                                         solver_variant::specified, small);
+    EXPECT_FALSE(limited.found);
+    EXPECT_NE(limited.failure.find(L"Mesh too large: its "), std::wstring::npos);
     // Permittivity: Z0 falls as it grows; 200 ohm is out of reach.
     synthesis s = study_synthesize(start_fields(), input_field::epsilon_r, 200,
-                                   solver_variant::specified, calc_env{});
+                                   study_default_resolution, solver_variant::specified, calc_env{});
     EXPECT_FALSE(s.found);
-    EXPECT_EQ(s.searched_from, L"1.01875"); // 1 + 1.2 / 64
+    EXPECT_EQ(s.searched_from, L"1.0188"); // 1 + 1.2 / 64, on the grid of 0.0001
     EXPECT_GT(s.z0_from, s.z0_to);
     EXPECT_LT(s.z0_from, 200);
 }
