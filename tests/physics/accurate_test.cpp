@@ -254,4 +254,27 @@ TEST_F(accurate_failures, every_allocation_failure_is_a_clean_failure) {
     EXPECT_GT(calls, 5);
 }
 
+// Both variants stop a long solve at their next check once the cancel flag is set (here
+// by the first progress report), end with "Calculation cancelled", release everything
+// and give Calculate back.
+TEST_F(accurate_failures, a_calculation_stops_when_cancelled) {
+    for (solver_variant variant : {solver_variant::specified, solver_variant::accurate}) {
+        std::atomic<bool> cancel{false};
+        quiet_host host;
+        calc_env env = calc_host_env(host, this->env());
+        env.cancel = &cancel;
+        env.progress = [](void *flag, progress_phase, double) {
+            static_cast<std::atomic<bool> *>(flag)->store(true);
+        };
+        env.progress_context = &cancel;
+        calc_params params = line(2.4, 10, 0.79, 0.5, 2.2, 2, 0);
+        params.mesh_step = 0.02e-3;
+        calc_thread(&host, &params, variant, env);
+        EXPECT_FALSE(host.figures.ok);
+        EXPECT_TRUE(host.enabled);
+        ASSERT_FALSE(host.lines.empty());
+        EXPECT_EQ(host.lines.back(), L"Calculation cancelled") << variant_name(variant);
+    }
+}
+
 } // namespace
