@@ -73,16 +73,13 @@ cli_options::cli_options() {
 
 namespace {
 
-// A number in the calculator's own syntax, optionally ending in '%' (a percentage).
-bool parse_option_number(std::string_view text, double &value, bool percent_allowed) {
-    bool percent = percent_allowed && !text.empty() && text.back() == '%';
-    if (percent) text.remove_suffix(1);
+// A number in the calculator's own syntax.
+bool parse_option_number(std::string_view text, double &value) {
     std::wstring wide = utf8_to_wide(text);
     if (wide.empty() || wide.size() >= 999) return false;
     std::optional<double> number = number_finite(wide);
-    if (!number) return false;
-    value = percent ? *number / 100 : *number;
-    return true;
+    if (number) value = *number;
+    return number.has_value();
 }
 
 // FIELD=FROM:TO:STEP
@@ -95,11 +92,9 @@ std::string parse_sweep(std::string_view text, cli_options &options) {
     }
     options.sweep_field = field_by_option(text.substr(0, equals));
     if (!options.sweep_field) return "unknown field '" + std::string(text.substr(0, equals)) + "'";
-    if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), options.sweep_from,
-                             false) ||
-        !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to,
-                             false) ||
-        !parse_option_number(text.substr(colon2 + 1), options.sweep_step, false)) {
+    if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), options.sweep_from) ||
+        !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to) ||
+        !parse_option_number(text.substr(colon2 + 1), options.sweep_step)) {
         return "--sweep: FROM, TO and STEP must be numbers";
     }
     if (study_sweep_count(options.sweep_from, options.sweep_to, options.sweep_step) == 0) {
@@ -119,10 +114,11 @@ std::string set_valued(std::string_view name, std::optional<input_field> field,
         // A length may carry its unit ("1.6mm", "62mil"); it reaches validation in
         // millimetres, and a bare number untouched.
         std::wstring text = utf8_to_wide(value);
-        options.fields[field_index(*field)] = field_is_length(*field) ? length_text_in_mm(text) : text;
+        options.fields[field_index(*field)] =
+            field_is_length(*field) ? length_text_in_mm(text) : text;
     } else if (name == "--target-z0") {
         options.synthesize = true;
-        if (!parse_option_number(value, options.target_z0, false) || !(options.target_z0 > 0)) {
+        if (!parse_option_number(value, options.target_z0) || !(options.target_z0 > 0)) {
             return "--target-z0 takes a positive number of ohms";
         }
     } else if (name == "--solve-for") {
@@ -162,9 +158,9 @@ std::string check_combination(const cli_options &options) {
     // model must not be dropped silently. (A text that is no number is refused later,
     // by validation, like any field.)
     double thickness = 0;
-    bool thick = parse_option_number(wide_to_utf8(options.fields[field_index(input_field::t)]),
-                                     thickness, false) &&
-                 thickness != 0;
+    bool thick =
+        parse_option_number(wide_to_utf8(options.fields[field_index(input_field::t)]), thickness) &&
+        thickness != 0;
     bool sweeps_thickness = options.sweep_field == input_field::t;
     if ((thick || sweeps_thickness) && options.variant != solver_variant::accurate &&
         !options.converge) {
@@ -186,7 +182,7 @@ void start_from_design(cli_options &options) {
     for (int i = 0; i < input_field_count; ++i)
         options.fields[i] = design_field_mm(d, input_field(i));
     options.variant = d.variant;
-    options.tolerance = d.tolerance;
+    options.tolerance_percent = d.tolerance_percent;
 }
 
 } // namespace
@@ -228,9 +224,11 @@ std::string parse_options(int argc, const char *const *argv, cli_options &option
             options.converge = true;
             // A bare number is ambiguous (is 5 five percent or 500%?): only a percentage.
             std::string_view tolerance = inline_value ? arg.substr(name.size() + 1) : "";
-            if (inline_value && !(tolerance.size() > 1 && tolerance.back() == '%' &&
-                                  parse_option_number(tolerance, options.tolerance, true) &&
-                                  options.tolerance > 0 && options.tolerance < 1)) {
+            if (inline_value &&
+                !(tolerance.size() > 1 && tolerance.back() == '%' &&
+                  parse_option_number(tolerance.substr(0, tolerance.size() - 1),
+                                      options.tolerance_percent) &&
+                  options.tolerance_percent > 0 && options.tolerance_percent < 100)) {
                 return "--converge takes a tolerance in percent above 0 and below 100, such "
                        "as 0.05%";
             }

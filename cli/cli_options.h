@@ -18,7 +18,7 @@ struct cli_options {
     std::string charges_file; // empty: no charge table
     // The studies; at most one of them runs instead of the single calculation.
     bool converge = false;
-    double tolerance = default_tolerance; // relative, for --converge (typed as a percentage)
+    double tolerance_percent = default_tolerance_percent; // for --converge
     bool synthesize = false;
     double target_z0 = 0;                 // ohms, for --target-z0
     std::optional<input_field> solve_for; // for --target-z0

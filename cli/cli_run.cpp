@@ -106,10 +106,9 @@ bool save_design(const cli_options &options, std::FILE *err) {
     design d;
     std::copy(std::begin(options.fields), std::end(options.fields), d.fields);
     d.variant = options.variant;
-    d.tolerance = options.tolerance;
+    d.tolerance_percent = options.tolerance_percent;
     std::string error;
-    if (!design_validate(d, error) || design_write(options.save_design_file, d, error))
-        return true;
+    if (!design_validate(d, error) || design_write(options.save_design_file, d, error)) return true;
     std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
     return false;
 }

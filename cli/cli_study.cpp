@@ -45,9 +45,10 @@ study_watch watch_for_long_solves(std::FILE *err, const char *name, const char *
 int run_converge(const cli_options &options, const calc_params &entered, std::FILE *out,
                  std::FILE *err, const calc_env &limits) {
     field_texts fields(std::begin(options.fields), std::end(options.fields));
+    double tolerance = options.tolerance_percent / 100;
     study_watch watch = watch_for_long_solves(err, "step", " mm");
     if (!options.json) {
-        print_line(out, convergence_heading(options.tolerance));
+        print_line(out, convergence_heading(tolerance));
         watch.solved = [out, err](const study_point &p) {
             if (p.ok) {
                 print_line(out, convergence_step(p));
@@ -58,11 +59,11 @@ int run_converge(const cli_options &options, const calc_params &entered, std::FI
     }
     // The specified trapezoid sums scatter from mesh to mesh instead of converging, so
     // an estimate is only honest with the accurate variant.
-    convergence c = study_converge(fields, options.tolerance, limits, 8, watch);
+    convergence c = study_converge(fields, tolerance, limits, 8, watch);
     if (options.json) {
-        std::fputs(convergence_record_json(c, entered, options.tolerance).c_str(), out);
+        std::fputs(convergence_record_json(c, entered, tolerance).c_str(), out);
     } else {
-        for (const std::string &line : convergence_verdict(c, options.tolerance))
+        for (const std::string &line : convergence_verdict(c, tolerance))
             print_line(out, line);
     }
     return c.converged ? cli_exit_result : c.estimated ? cli_exit_not_converged : cli_exit_failed;
@@ -112,8 +113,8 @@ int run_sweep(const cli_options &options, const calc_params &entered, std::FILE 
         std::fprintf(err, "%s = %s:\n", name, wide_to_utf8(p.value).c_str());
         print_failure(err, p);
     };
-    sweep run = study_sweep(fields, field, options.sweep_from, options.sweep_to,
-                            options.sweep_step, options.variant, limits, watch);
+    sweep run = study_sweep(fields, field, options.sweep_from, options.sweep_to, options.sweep_step,
+                            options.variant, limits, watch);
     std::string table = sweep_csv(run);
     bool written = true;
     if (!options.csv_file.empty()) {

@@ -124,7 +124,7 @@ bool parse_document(const nlohmann::json &doc, design &d, std::string &error) {
         error = "\"tolerance_percent\" must be a number above 0 and below 100";
         return false;
     }
-    d.tolerance = percent / 100;
+    d.tolerance_percent = percent;
     return true;
 }
 
@@ -188,7 +188,7 @@ std::string design_json(const design &d) {
         fields[f.key] = wide_to_utf8(d.fields[field_index(f.field)]);
     doc["fields"] = fields;
     doc["variant"] = variant_name(d.variant);
-    doc["tolerance_percent"] = d.tolerance * 100;
+    doc["tolerance_percent"] = d.tolerance_percent;
     // A text that is no valid UTF-8 is written with replacement characters, never refused.
     return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }

@@ -19,7 +19,7 @@ struct design {
     std::wstring fields[input_field_count];
     length_unit unit = length_unit::mm;
     solver_variant variant = solver_variant::specified;
-    double tolerance = default_tolerance; // relative
+    double tolerance_percent = default_tolerance_percent;
 };
 
 // The field's text as the calculation reads it: a length converted from the design's
@@ -46,6 +46,6 @@ bool design_read(const std::string &path, design &out, std::string &error);
 // reason; the temporary is removed and the target is untouched.
 bool design_write(const std::string &path, const design &d, std::string &error);
 
-// The JSON text design_write writes. The tolerance is stored as a percentage; one that
-// came from a percentage (percent / 100) reads back as the same double. Cannot fail.
+// The JSON text design_write writes, the tolerance in percent as it was typed. Cannot
+// fail.
 std::string design_json(const design &d);

@@ -51,5 +51,6 @@ bool field_is_length(input_field field);
 // folding only the letters A-Z, so that "inf" is the keyword in every locale.
 bool keyword_equals(std::wstring_view text, std::wstring_view keyword);
 
-// The convergence study's tolerance when none is given: 0.05 %, relative.
-constexpr double default_tolerance = 0.0005;
+// The convergence study's tolerance when none is given, in percent (kept as typed, so
+// that what is written back is what was typed; a study takes it over 100).
+constexpr double default_tolerance_percent = 0.05;

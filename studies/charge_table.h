@@ -6,6 +6,10 @@
 
 #include <cstdio>
 
-// The cells with a header line: index, face (top or bottom), kind (strip or dielectric),
-// center, half_width, free_charge, total_charge. Returns false when writing failed.
+// The cells with a header line. A flat profile (the uniform variant's strips and slab
+// faces) as index, face (top or bottom), kind (strip or dielectric), center,
+// half_width, free_charge, total_charge; any other as index, kind (conductor or plane),
+// conductor, x, y, along (the position along the conductor's outline), length,
+// free_charge, total_charge. Metres and coulombs per square metre (per volt between the
+// conductors, for the accurate variant). Returns false when writing failed.
 bool write_charge_table(std::FILE *file, const charge_profile &charges);

@@ -126,8 +126,8 @@ std::string convergence_record_json(const convergence &c, const calc_params &ent
     return dumped(doc);
 }
 
-std::string synthesis_record_json(const synthesis &s, const calc_params &entered,
-                                  input_field field, double target, solver_variant variant) {
+std::string synthesis_record_json(const synthesis &s, const calc_params &entered, input_field field,
+                                  double target, solver_variant variant) {
     json doc;
     doc["variant"] = variant_name(variant);
     put_geometry(doc, entered);

@@ -25,8 +25,8 @@ std::string convergence_record_json(const convergence &c, const calc_params &ent
                                     double tolerance);
 
 // A synthesis: the value found for the field (SI), or that none was, and why.
-std::string synthesis_record_json(const synthesis &s, const calc_params &entered,
-                                  input_field field, double target, solver_variant variant);
+std::string synthesis_record_json(const synthesis &s, const calc_params &entered, input_field field,
+                                  double target, solver_variant variant);
 
 // A sweep: every point with its value (SI) and figures, or the reason it failed.
 std::string sweep_record_json(const sweep &s, const calc_params &entered, solver_variant variant);

@@ -3,7 +3,6 @@
 #include "core/base/messages.h"
 
 #include "core/base/alloc.h"
-#include "core/base/alloc.h"
 #include "core/base/c_locale.h"
 #include "core/job/calc_job.h"
 #include "input/number_syntax.h"
@@ -218,8 +217,7 @@ synthesis study_synthesize(const field_texts &fields, input_field field, double 
         ++result.solves;
         if (watch.solved) watch.solved(point);
         if (!point.ok) {
-            if (result.failure.empty())
-                result.failure = text + L": " + study_failure_reason(point);
+            if (result.failure.empty()) result.failure = text + L": " + study_failure_reason(point);
             return nullptr;
         }
         return &*samples.insert(at, sample{exact, point});

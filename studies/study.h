@@ -51,7 +51,6 @@ study_point study_run(const field_texts &fields, solver_variant variant, const c
 // Why a point failed: its last line that says more than that it failed.
 std::wstring study_failure_reason(const study_point &point);
 
-
 struct convergence {
     std::vector<study_point> points; // coarsest first, the step halved each time
     bool converged = false;          // the estimate's relative error is within tolerance

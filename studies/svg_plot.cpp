@@ -3,6 +3,7 @@
 #include "studies/svg_plot.h"
 
 #include "core/base/c_locale.h"
+#include "studies/plot_axis.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,41 +12,9 @@ namespace {
 
 constexpr double width = 720, pane_height = 300, left = 90, right = 20, top = 30, bottom = 50;
 
-struct axis {
-    double low, high, tick;
-};
-
-// An axis over [low, high] with about five ticks at round values.
-axis nice_axis(double low, double high) {
-    if (!(high > low)) {
-        double pad = low == 0 ? 1 : std::fabs(low) * 0.01;
-        low -= pad;
-        high += pad;
-    }
-    double raw = (high - low) / 5;
-    double power = std::pow(10.0, std::floor(std::log10(raw)));
-    double tick = raw / power < 1.5   ? power
-                  : raw / power < 3.5 ? 2 * power
-                  : raw / power < 7.5 ? 5 * power
-                                      : 10 * power;
-    return {std::floor(low / tick) * tick, std::ceil(high / tick) * tick, tick};
-}
-
-axis axis_of(const std::vector<double> &values) {
-    double low = INFINITY, high = -INFINITY;
-    for (double v : values) {
-        if (std::isfinite(v)) {
-            low = std::min(low, v);
-            high = std::max(high, v);
-        }
-    }
-    if (!std::isfinite(low)) return {0, 1, 0.2};
-    return nice_axis(low, high);
-}
-
-void pane(std::string &svg, double y0, const axis &ax, const axis &ay, const std::vector<double> &x,
-          const std::vector<double> &y, const std::string &x_label, const char *y_label,
-          const char *colour) {
+void pane(std::string &svg, double y0, const plot_axis &ax, const plot_axis &ay,
+          const std::vector<double> &x, const std::vector<double> &y, const std::string &x_label,
+          const char *y_label, const char *colour) {
     double plot_w = width - left - right, plot_h = pane_height - top - bottom;
     auto px = [&](double v) { return left + (v - ax.low) / (ax.high - ax.low) * plot_w; };
     auto py = [&](double v) { return y0 + top + (ay.high - v) / (ay.high - ay.low) * plot_h; };
@@ -101,7 +70,7 @@ void pane(std::string &svg, double y0, const axis &ax, const axis &ay, const std
 
 bool write_svg_plot(std::FILE *file, const plot_series &series) {
     c_locale_scope numbers_in_c_locale;
-    axis ax = axis_of(series.x);
+    plot_axis ax = plot_axis_of(series.x);
     std::string svg;
     char head[256];
     std::snprintf(head, sizeof head,
@@ -110,10 +79,10 @@ bool write_svg_plot(std::FILE *file, const plot_series &series) {
                   "<rect width='100%%' height='100%%' fill='white'/>\n",
                   width, 2 * pane_height);
     svg += head;
-    pane(svg, 0, ax, axis_of(series.z0), series.x, series.z0, series.x_label, "Z0 (Ohm)",
+    pane(svg, 0, ax, plot_axis_of(series.z0), series.x, series.z0, series.x_label, "Z0 (Ohm)",
          "#c00000");
-    pane(svg, pane_height, ax, axis_of(series.eps_eff), series.x, series.eps_eff, series.x_label,
-         "effective permittivity", "#0000c0");
+    pane(svg, pane_height, ax, plot_axis_of(series.eps_eff), series.x, series.eps_eff,
+         series.x_label, "effective permittivity", "#0000c0");
     svg += "</svg>\n";
     return std::fputs(svg.c_str(), file) >= 0;
 }

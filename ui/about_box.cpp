@@ -3,10 +3,32 @@
 
 #include "ui/qt_layer.h"
 
+#include <QCoreApplication>
+#include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+// The program's documentation: the README installed beside the program, or in the
+// source tree it was built from; without either, where the command line tells it.
+QString documentation_link() {
+    for (const QString &path : {QCoreApplication::applicationDirPath() +
+                                    QStringLiteral("/../share/doc/orvanta/README.md"),
+                                QStringLiteral(ORVANTA_SOURCE_DIR "/README.md")}) {
+        QFileInfo readme(path);
+        if (readme.isReadable()) {
+            return QStringLiteral("<a href=\"%1\">README.md</a>")
+                .arg(QUrl::fromLocalFile(readme.canonicalFilePath()).toString());
+        }
+    }
+    return QStringLiteral("orvanta-cli --help");
+}
+
+} // namespace
 
 about_box::about_box(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -43,7 +65,9 @@ about_box::about_box(QWidget *owner)
                          "use, copy and change it freely; it comes without any warranty."),
           {60, 7, 142, 67});
     label(QStringLiteral("Link:"), {7, 104, 42, 8});
-    label(QStringLiteral("https://orvanta.example.org"), {60, 104, 93, 8});
+    QLabel *link = label(documentation_link(), {60, 104, 93, 8});
+    link->setObjectName(QStringLiteral("about_link"));
+    link->setOpenExternalLinks(true);
 
     pixel_rect size = dialog_to_pixels({0, 0, 209, 138}, base);
     setFixedSize(size.width, size.height);

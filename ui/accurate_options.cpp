@@ -36,11 +36,11 @@ double tolerance_from_text(const QString &text) {
     if (!copy.empty() && copy.back() == L'%') copy.pop_back();
     std::optional<double> percent = number_finite(copy);
     if (!percent || !(*percent > 0 && *percent < 100)) return -1;
-    return *percent / 100;
+    return *percent;
 }
 
-QString tolerance_text(double tolerance) {
-    return QString::number(tolerance * 100, 'g', 12);
+QString tolerance_text(double percent) {
+    return QString::number(percent, 'g', 12);
 }
 
 accurate_options_dialog::accurate_options_dialog(QWidget *owner, const QString &title,
@@ -70,10 +70,10 @@ accurate_options_dialog::accurate_options_dialog(QWidget *owner, const QString &
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
 }
 
-void accurate_options_dialog::set_values(const QString &thickness, double tolerance) {
+void accurate_options_dialog::set_values(const QString &thickness, double tolerance_percent) {
     thickness_->setText(thickness);
-    tolerance_->setText(tolerance_text(tolerance));
-    tolerance_value_ = tolerance;
+    tolerance_->setText(tolerance_text(tolerance_percent));
+    tolerance_percent_ = tolerance_percent;
 }
 
 void accurate_options_dialog::accept() {
@@ -94,14 +94,14 @@ void accurate_options_dialog::accept() {
         thickness_->selectAll();
         return;
     }
-    double tolerance = tolerance_from_text(tolerance_->text());
-    if (tolerance < 0) {
+    double percent = tolerance_from_text(tolerance_->text());
+    if (percent < 0) {
         message_->setText(
             QStringLiteral("The tolerance must be a percentage above 0 and below 100"));
         tolerance_->setFocus();
         tolerance_->selectAll();
         return;
     }
-    tolerance_value_ = tolerance;
+    tolerance_percent_ = percent;
     QDialog::accept();
 }

@@ -17,9 +17,10 @@ class accurate_options_dialog : public QDialog {
     accurate_options_dialog(QWidget *owner, const QString &title, const QString &accept_text,
                             length_unit unit, double h_mm);
 
-    void set_values(const QString &thickness, double tolerance);
+    // The thickness in the window's unit, the tolerance in percent.
+    void set_values(const QString &thickness, double tolerance_percent);
     QString thickness() const { return thickness_->text(); }
-    double tolerance() const { return tolerance_value_; }
+    double tolerance_percent() const { return tolerance_percent_; }
     QLineEdit *thickness_field() const { return thickness_; }
     QLineEdit *tolerance_field() const { return tolerance_; }
     QLabel *message() const { return message_; }
@@ -33,10 +34,11 @@ class accurate_options_dialog : public QDialog {
     QLineEdit *thickness_;
     QLineEdit *tolerance_;
     QLabel *message_;
-    double tolerance_value_ = default_tolerance;
+    double tolerance_percent_ = default_tolerance_percent;
 };
 
-// Reads a tolerance typed in percent ("0.05" or "0.05%"): relative, in (0, 1), or -1.
+// Reads a tolerance typed in percent ("0.05" or "0.05%"): the percentage, in (0, 100),
+// or -1.
 double tolerance_from_text(const QString &text);
-// A tolerance as the dialog shows it, in percent.
-QString tolerance_text(double tolerance);
+// A tolerance in percent as the dialog shows it.
+QString tolerance_text(double percent);

@@ -237,7 +237,14 @@ calculator_dialog::calculator_dialog(const QPixmap &geometry_bitmap)
             if (refused_ == f) mark_refused(std::nullopt);
             emit edited();
         });
+        // Whatever puts a text there (typing, a keyword picked from the list) sets the
+        // field's value, but for the window's own showing of it in another unit.
+        connect(line, &QLineEdit::textChanged, this, [this, f] {
+            if (!showing_) take_typed(f);
+        });
     }
+    for (const field_spec &f : field_specs())
+        mm_[field_index(f.field)] = QString::fromWCharArray(f.start);
     connect(accurate_, &QAction::toggled, this, [this] {
         picture_->set_thickness(accurate_->isChecked() ? thickness_ : QString());
         emit edited();
@@ -263,24 +270,50 @@ QString calculator_dialog::field_text(input_field which) const {
     return {};
 }
 
-void calculator_dialog::set_field_text(input_field which, const QString &text) {
-    if (refused_ == which) mark_refused(std::nullopt);
+void calculator_dialog::show_text(input_field which, const QString &text) {
     if (which == input_field::t) {
         thickness_ = text;
         picture_->set_thickness(accurate_->isChecked() ? thickness_ : QString());
-    } else if (auto *line = qobject_cast<QLineEdit *>(field(which))) {
-        line->setText(text);
-    } else if (auto *box = qobject_cast<QComboBox *>(field(which))) {
-        box->setEditText(text);
+        return;
     }
+    QLineEdit *line = qobject_cast<QLineEdit *>(field(which));
+    if (!line) line = qobject_cast<QComboBox *>(field(which))->lineEdit();
+    showing_ = true;
+    line->setText(text);
+    showing_ = false;
+    // A text longer than the field shows its beginning, where its digits begin; one
+    // that fits keeps the cursor at its end, ready for typing.
+    if (line->fontMetrics().horizontalAdvance(text) > line->contentsRect().width() - 8)
+        line->setCursorPosition(0);
+}
+
+void calculator_dialog::take_typed(input_field which) {
+    if (field_is_length(which))
+        mm_[field_index(which)] = QString::fromStdWString(
+            length_text_convert(field_text(which).toStdWString(), unit_, length_unit::mm));
+}
+
+void calculator_dialog::set_field_text(input_field which, const QString &text) {
+    if (refused_ == which) mark_refused(std::nullopt);
+    show_text(which, text);
+    take_typed(which);
+    emit edited();
+}
+
+void calculator_dialog::set_field_text_mm(input_field which, const QString &text) {
+    if (!field_is_length(which)) {
+        set_field_text(which, text);
+        return;
+    }
+    if (refused_ == which) mark_refused(std::nullopt);
+    mm_[field_index(which)] = text;
+    show_text(which, QString::fromStdWString(
+                         length_text_shown(text.toStdWString(), length_unit::mm, unit_)));
     emit edited();
 }
 
 QString calculator_dialog::field_text_mm(input_field which) const {
-    QString text = field_text(which);
-    if (unit_ == length_unit::mm || !field_is_length(which)) return text;
-    return QString::fromStdWString(
-        length_text_convert(text.toStdWString(), unit_, length_unit::mm));
+    return field_is_length(which) ? mm_[field_index(which)] : field_text(which);
 }
 
 field_texts calculator_dialog::field_texts_mm() const {
@@ -292,15 +325,12 @@ field_texts calculator_dialog::field_texts_mm() const {
 
 void calculator_dialog::set_unit(length_unit unit) {
     if (unit == unit_) return;
-    for (int i = 0; i < input_field_count; ++i) {
-        input_field f = input_field(i);
-        if (!field_is_length(f)) continue;
-        QString text = field_text(f);
-        QString converted =
-            QString::fromStdWString(length_text_convert(text.toStdWString(), unit_, unit));
-        if (converted != text) set_field_text(f, converted);
-    }
     unit_ = unit;
+    for (const field_spec &f : field_specs()) {
+        if (f.unit != field_unit::length) continue;
+        show_text(f.field, QString::fromStdWString(length_text_shown(
+                               mm_[field_index(f.field)].toStdWString(), length_unit::mm, unit)));
+    }
     update_unit_labels();
 }
 
@@ -395,6 +425,7 @@ bool calculator_dialog::validate(calc_params &params, solver_variant variant) {
     if (params.t != 0 && variant == solver_variant::specified) {
         append_result_line(QStringLiteral(
             "ERROR: a strip thickness `t` needs the accurate variant (Calculation menu)"));
+        emit thickness_refused();
         return false;
     }
     return true;
@@ -404,10 +435,18 @@ void calculator_dialog::calculate() {
     calc_params params{};
     solver_variant variant =
         accurate_->isChecked() ? solver_variant::accurate : solver_variant::specified;
-    if (!validate(params, variant)) return;
+    if (!validate(params, variant)) {
+        // Export then writes the refusal, never the record of an earlier run.
+        last_run refused{{}, std::nullopt, variant, {}};
+        for (int i = 0; i < results_->count(); ++i)
+            refused.lines.push_back(results_->item(i)->text().toStdWString());
+        last_ = std::move(refused);
+        return;
+    }
     // Disabled before the worker exists, so that a second press cannot start a second
     // calculation; the job enables it again as its last action.
     calculate_->setEnabled(false);
+    cancel_ = false;
     emit busy_changed(true);
     started_ms_ = now_ms();
     last_progress_ = -1;

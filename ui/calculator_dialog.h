@@ -33,11 +33,11 @@
 
 class geometry_picture;
 
-// What the last finished calculation left for Copy and Export: its lines, its figures
-// and the slab problem's charge table.
+// What the last calculation left for Copy and Export: its lines, its figures (none when
+// validation refused it) and the slab problem's charge table.
 struct last_run {
     std::vector<std::wstring> lines;
-    calc_figures figures;
+    std::optional<calc_figures> figures;
     solver_variant variant;
     std::string charges_csv; // empty unless the run succeeded
 };
@@ -65,17 +65,23 @@ class calculator_dialog : public QWidget {
     // The end of a calculation: the plain caption back and Calculate enabled.
     void calculation_ended();
 
-    // The text of one of the seven input fields as typed (the thickness: its text).
+    // The text of one of the seven input fields as shown (the thickness: its text).
     QString field_text(input_field which) const;
-    // Replaces a field's text, as if typed (the thickness included).
+    // Replaces a field's text, as if typed in the window's unit (the thickness included).
     void set_field_text(input_field which, const QString &text);
-    // The text validation reads: the typed one converted to millimetres, so that in
-    // millimetres it is the typed text itself and the calculation is unchanged.
+    // Replaces a field's value by a text in millimetres (epsilon_r as it is): a length is
+    // shown in the window's unit rounded to what the unit can mean, and the field keeps
+    // the millimetres exactly.
+    void set_field_text_mm(input_field which, const QString &text);
+    // The text validation reads. A length field keeps the millimetres of what was typed
+    // (or set) into it, converted exactly, whatever unit the window shows it in since: in
+    // millimetres it is the typed text itself, and switching units changes no result.
     QString field_text_mm(input_field which) const;
     // All eight texts in millimetres, in input_field order, for a study.
     field_texts field_texts_mm() const;
 
-    // The unit of every length field. Changing it converts the texts shown.
+    // The unit of every length field. Changing it shows the lengths in the new unit,
+    // rounded to what it can mean (0.1 um, 0.01 mil); their values stay as they were.
     length_unit unit() const { return unit_; }
     void set_unit(length_unit unit);
 
@@ -85,16 +91,18 @@ class calculator_dialog : public QWidget {
     // Runs a study on the worker: Calculate is disabled (busy_changed(true)) until
     // `done` has run on this thread after it. The study's watch reports each point in
     // the caption as "<what>: <n> of <total>" (total 0: just n); its environment is
-    // cancelled by cancel_study(). Returns false, with a result line, when no worker
+    // cancelled by cancel_run(). Returns false, with a result line, when no worker
     // could start.
     bool run_study(const QString &what, int total,
                    std::function<void(const calc_env &, const study_watch &)> work,
                    std::function<void()> done);
-    void cancel_study() { cancel_ = true; }
+    // Stops the running calculation or study at its next check (between blocks of a
+    // solve, or before a study's next point).
+    void cancel_run() { cancel_ = true; }
     bool study_running() const { return study_running_; }
     bool busy() const { return !calculate_->isEnabled(); }
 
-    // The last finished calculation, if any.
+    // The last calculation, finished or refused, if any.
     const std::optional<last_run> &last_result() const { return last_; }
     // Kept by the worker's host from the run's outcome, on this thread.
     void keep_result(last_run run) { last_ = std::move(run); }
@@ -133,6 +141,8 @@ class calculator_dialog : public QWidget {
     void edited();
     // A calculation or study started (true) or ended (false).
     void busy_changed(bool busy);
+    // Calculate was refused because the specified variant cannot take the thickness.
+    void thickness_refused();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -142,6 +152,10 @@ class calculator_dialog : public QWidget {
     // Starts the work on a detached worker thread; false when none could start.
     bool start_worker(std::function<void()> work);
     void mark_refused(std::optional<input_field> which);
+    // Shows a text in a field (the start of a long one), without touching its value.
+    void show_text(input_field which, const QString &text);
+    // The value of a length field from what it shows now, in the window's unit.
+    void take_typed(input_field which);
     void update_unit_labels();
 
     ui_requests *requests_;
@@ -156,6 +170,9 @@ class calculator_dialog : public QWidget {
     geometry_picture *picture_;
     QLabel *unit_labels_[6];
     QString thickness_;
+    // Each length field's value in millimetres, exactly as typed or set.
+    QString mm_[input_field_count];
+    bool showing_ = false; // the window is showing a value in the unit: not a new value
     length_unit unit_ = length_unit::mm;
     std::optional<input_field> refused_;
     std::optional<last_run> last_;

@@ -16,11 +16,15 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 
 #include <cmath>
 #include <memory>
@@ -47,6 +51,7 @@ main_window::main_window(const QPixmap &geometry_bitmap)
     synthesis_ = new synthesis_dialog(*calculator_, this);
     sweep_ = new sweep_window(*calculator_, this);
     build_menus();
+    build_status_bar();
 
     length_unit unit = length_unit::mm;
     QString saved = QSettings().value(settings_unit_key()).toString();
@@ -55,7 +60,10 @@ main_window::main_window(const QPixmap &geometry_bitmap)
         for (QAction *a : action("view_mm")->actionGroup()->actions())
             a->setChecked(a->data().toString() == saved);
     }
-    connect(calculator_, &calculator_dialog::edited, this, [this] { setWindowModified(true); });
+    connect(calculator_, &calculator_dialog::edited, this, [this] {
+        setWindowModified(true);
+        show_variant_state();
+    });
     connect(calculator_, &QWidget::windowTitleChanged, this, &main_window::update_title);
     connect(calculator_, &calculator_dialog::busy_changed, this, &main_window::set_busy);
     set_clean(QString());
@@ -66,6 +74,45 @@ main_window::main_window(const QPixmap &geometry_bitmap)
 }
 
 main_window::~main_window() = default;
+
+// A thickness typed for the accurate variant stays when the variant is switched off, and
+// every Calculate is then refused: the state is in the status bar, and after a refusal
+// its remedy is one click there.
+void main_window::build_status_bar() {
+    variant_state_ = new QLabel(this);
+    statusBar()->addPermanentWidget(variant_state_);
+    thickness_remedy_ = new QWidget(this);
+    auto *row = new QHBoxLayout(thickness_remedy_);
+    row->setContentsMargins(0, 0, 0, 0);
+    auto *use_accurate =
+        new QPushButton(QStringLiteral("Use the Accurate Variant"), thickness_remedy_);
+    use_accurate->setObjectName(QStringLiteral("remedy_accurate"));
+    auto *flat = new QPushButton(QStringLiteral("Set t to 0"), thickness_remedy_);
+    flat->setObjectName(QStringLiteral("remedy_flat"));
+    row->addWidget(use_accurate);
+    row->addWidget(flat);
+    statusBar()->addWidget(thickness_remedy_);
+    thickness_remedy_->hide();
+    connect(use_accurate, &QPushButton::clicked, this,
+            [this] { calculator_->accurate_action()->setChecked(true); });
+    connect(flat, &QPushButton::clicked, this,
+            [this] { calculator_->set_field_text(input_field::t, QStringLiteral("0")); });
+    connect(calculator_, &calculator_dialog::thickness_refused, thickness_remedy_, &QWidget::show);
+    show_variant_state();
+}
+
+void main_window::show_variant_state() {
+    bool accurate = calculator_->accurate_action()->isChecked();
+    QString t = calculator_->field_text(input_field::t);
+    std::optional<double> thickness = number_finite(t.toStdWString());
+    bool thick = !thickness || *thickness != 0;
+    QString unit = QString::fromWCharArray(length_unit_label(calculator_->unit()));
+    variant_state_->setText(
+        (accurate ? QStringLiteral("Accurate variant") : QStringLiteral("Specified variant")) +
+        (thick ? QStringLiteral(", t = %1 %2").arg(t, unit) : QString()) +
+        (thick && !accurate ? QStringLiteral(" (needs the accurate variant)") : QString()));
+    if (accurate || !thick) thickness_remedy_->hide();
+}
 
 QAction *main_window::add_action(QMenu *menu, const char *name, const QString &text,
                                  const QKeySequence &shortcut) {
@@ -140,9 +187,10 @@ void main_window::build_menus() {
                 sweep_->raise();
                 sweep_->activateWindow();
             });
-    QAction *cancel = add_action(run, "calc_cancel", QStringLiteral("Ca&ncel Study"));
+    QAction *cancel = add_action(run, "calc_cancel", QStringLiteral("Ca&ncel"));
+    cancel->setToolTip(QStringLiteral("Stop the running calculation or study"));
     cancel->setEnabled(false);
-    connect(cancel, &QAction::triggered, calculator_, &calculator_dialog::cancel_study);
+    connect(cancel, &QAction::triggered, calculator_, &calculator_dialog::cancel_run);
     run->addSeparator();
     laminate_menu_ = run->addMenu(QStringLiteral("&Laminate"));
     laminate_menu_->menuAction()->setObjectName(QStringLiteral("calc_laminate"));
@@ -164,6 +212,7 @@ void main_window::build_menus() {
         connect(a, &QAction::triggered, this, [this, unit] {
             if (unit == calculator_->unit()) return;
             calculator_->set_unit(unit);
+            show_variant_state();
             QSettings().setValue(settings_unit_key(), QString::fromUtf8(length_unit_name(unit)));
         });
     }
@@ -178,32 +227,31 @@ void main_window::build_menus() {
 void main_window::set_busy(bool busy) {
     for (const char *name : {"calc_calculate", "calc_converge"})
         action(name)->setEnabled(!busy);
-    action("calc_cancel")->setEnabled(busy && calculator_->study_running());
+    action("calc_cancel")->setEnabled(busy);
 }
 
 design main_window::current_design() const {
+    // The lengths in millimetres, exactly the values the calculation reads, whatever unit
+    // the window shows them in.
     design d;
     for (int i = 0; i < input_field_count; ++i)
-        d.fields[i] = calculator_->field_text(input_field(i)).toStdWString();
-    d.unit = calculator_->unit();
+        d.fields[i] = calculator_->field_text_mm(input_field(i)).toStdWString();
+    d.unit = length_unit::mm;
     d.variant = calculator_->accurate_action()->isChecked() ? solver_variant::accurate
                                                             : solver_variant::specified;
-    d.tolerance = tolerance_;
+    d.tolerance_percent = tolerance_percent_;
     return d;
 }
 
 // The window keeps its unit: the design's lengths are shown in it (unchanged when the
-// units agree).
+// units agree) and kept in millimetres exactly.
 void main_window::apply_design(const design &d) {
     for (int i = 0; i < input_field_count; ++i) {
-        input_field f = input_field(i);
-        std::wstring text = field_is_length(f)
-                                ? length_text_convert(d.fields[i], d.unit, calculator_->unit())
-                                : d.fields[i];
-        calculator_->set_field_text(f, QString::fromStdWString(text));
+        calculator_->set_field_text_mm(input_field(i),
+                                       QString::fromStdWString(design_field_mm(d, input_field(i))));
     }
     calculator_->accurate_action()->setChecked(d.variant == solver_variant::accurate);
-    tolerance_ = d.tolerance;
+    tolerance_percent_ = d.tolerance_percent;
 }
 
 bool main_window::open_design(const QString &path, QString &error) {
@@ -324,9 +372,7 @@ void main_window::fill_laminate_menu() {
         QString text = QStringLiteral("%1 (epsilon_r %2)").arg(entry.name, entry.epsilon_r);
         connect(laminate_menu_->addAction(text), &QAction::triggered, this, [this, entry] {
             calculator_->set_field_text(input_field::epsilon_r, entry.epsilon_r);
-            calculator_->set_field_text(input_field::h, QString::fromStdWString(length_text_convert(
-                                                            entry.h_mm.toStdWString(),
-                                                            length_unit::mm, calculator_->unit())));
+            calculator_->set_field_text_mm(input_field::h, entry.h_mm);
         });
     }
     laminate_menu_->addSeparator();
@@ -355,12 +401,13 @@ bool main_window::export_results(const QString &path, QString &error) const {
     }
     bool csv = path.endsWith(QStringLiteral(".csv"), Qt::CaseInsensitive);
     if (csv && run->charges_csv.empty()) {
-        error = QStringLiteral("The last calculation failed: it has no charges to export");
+        error = QStringLiteral(
+            "The last calculation was refused or failed: it has no charges to export");
         return false;
     }
+    const calc_figures *figures = run->figures ? &*run->figures : nullptr;
     return save_file(
-        path, csv ? run->charges_csv : run_record_json(run->lines, &run->figures, run->variant),
-        error);
+        path, csv ? run->charges_csv : run_record_json(run->lines, figures, run->variant), error);
 }
 
 void main_window::export_dialog() {
@@ -389,12 +436,12 @@ double typed_h_mm(const calculator_dialog &calc) {
 bool main_window::ask_accurate_options(const QString &title, const QString &accept_text) {
     accurate_options_dialog dialog(this, title, accept_text, calculator_->unit(),
                                    typed_h_mm(*calculator_));
-    dialog.set_values(calculator_->field_text(input_field::t), tolerance_);
+    dialog.set_values(calculator_->field_text(input_field::t), tolerance_percent_);
     if (dialog.exec() != QDialog::Accepted) return false;
     if (dialog.thickness() != calculator_->field_text(input_field::t))
         calculator_->set_field_text(input_field::t, dialog.thickness());
-    if (dialog.tolerance() != tolerance_) {
-        tolerance_ = dialog.tolerance();
+    if (dialog.tolerance_percent() != tolerance_percent_) {
+        tolerance_percent_ = dialog.tolerance_percent();
         setWindowModified(true);
     }
     return true;
@@ -407,7 +454,7 @@ void main_window::converge() {
     calc_params params{};
     if (!calculator_->validate(params, solver_variant::accurate)) return;
     field_texts texts = calculator_->field_texts_mm();
-    double tolerance = tolerance_;
+    double tolerance = tolerance_percent_ / 100;
     auto outcome = std::make_shared<convergence>();
     calculator_->run_study(
         QStringLiteral("Converging"), 8,

@@ -38,7 +38,12 @@ class main_window : public QMainWindow {
     void open_design_interactively(const QString &path);
 
     QString design_path() const { return path_; }
-    double tolerance() const { return tolerance_; }
+    // The convergence tolerance in percent, as typed.
+    double tolerance_percent() const { return tolerance_percent_; }
+
+    // The status bar's remedy of a refused thickness: its two buttons, or null.
+    QWidget *thickness_remedy() const { return thickness_remedy_; }
+    QLabel *variant_state() const { return variant_state_; }
 
     // The menu actions, by their object names (file_new, file_open, ... help_about).
     QAction *action(const char *name) const;
@@ -72,12 +77,18 @@ class main_window : public QMainWindow {
     bool ask_accurate_options(const QString &title, const QString &accept_text);
     void converge();
     void set_busy(bool busy);
+    void build_status_bar();
+    void show_variant_state();
 
     calculator_dialog *calculator_;
+    // The variant and the strips' thickness, always in sight; the remedies of a
+    // thickness the specified variant refused, shown after such a refusal.
+    QLabel *variant_state_;
+    QWidget *thickness_remedy_;
     QMenu *recent_menu_;
     QMenu *laminate_menu_;
     QString path_;
-    double tolerance_ = default_tolerance;
+    double tolerance_percent_ = default_tolerance_percent;
     synthesis_dialog *synthesis_;
     sweep_window *sweep_;
 };

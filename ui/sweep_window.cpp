@@ -2,16 +2,18 @@
 #include "ui/sweep_window.h"
 
 #include "input/number_syntax.h"
+#include "studies/plot_axis.h"
 #include "studies/study_report.h"
 #include "studies/svg_plot.h"
 #include "ui/save_file.h"
 
-#include <QCloseEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScatterSeries>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -22,6 +24,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -65,28 +68,55 @@ void add_quantity(QChart *chart, QValueAxis *x_axis, QValueAxis *y_axis, const Q
     markers->attachAxis(y_axis);
 }
 
-// An axis over the values with round ticks, a little wider than the data.
-void fit_axis(QValueAxis *axis, const std::vector<double> &values) {
+// The range of the finite values; low > high when there are none.
+std::pair<double, double> range_of(const std::vector<double> &values) {
     double low = INFINITY, high = -INFINITY;
     for (double v : values) {
         if (!std::isfinite(v)) continue;
         low = std::min(low, v);
         high = std::max(high, v);
     }
+    return {low, high};
+}
+
+// A value axis over the values with round ticks, a little wider than the data.
+void fit_value_axis(QValueAxis *axis, const std::vector<double> &values) {
+    auto [low, high] = range_of(values);
     if (!(low <= high)) return;
     double margin = high > low ? 0.05 * (high - low) : std::max(std::fabs(low) * 0.01, 1e-3);
     axis->setRange(low - margin, high + margin);
     axis->applyNiceNumbers();
 }
 
+// The swept axis spans exactly the values swept, with ticks at round values inside it
+// (1, 2 or 5 times a power of ten apart, about five of them).
+void fit_swept_axis(QValueAxis *axis, const std::vector<double> &values) {
+    auto [low, high] = range_of(values);
+    if (!(low <= high)) return;
+    if (low == high) {
+        double pad = low == 0 ? 1 : std::fabs(low) * 0.05;
+        low -= pad;
+        high += pad;
+    }
+    double tick = plot_tick(high - low);
+    axis->setRange(low, high);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(std::ceil(low / tick) * tick);
+    axis->setTickInterval(tick);
+    axis->setLabelFormat(QStringLiteral("%.6g"));
+}
+
+// The command line's SVG chart draws Z0 in red and the permittivity in blue.
+const QColor z0_colour(0xc0, 0, 0);
+const QColor eps_colour(0, 0, 0xc0);
+
 } // namespace
 
 sweep_window::sweep_window(calculator_dialog &calculator, QWidget *owner)
-    : QWidget(owner, Qt::Window), calculator_(calculator) {
-    setWindowTitle(QStringLiteral("Sweep - Orvanta Calculator"));
+    : study_window(calculator, owner, QStringLiteral("Sweep - Orvanta Calculator"),
+                   QStringLiteral("R&un")) {
     auto *layout = new QVBoxLayout(this);
     auto *controls = new QHBoxLayout;
-    field_ = new QComboBox(this);
     for (const field_spec &f : field_specs())
         field_->addItem(QString::fromUtf8(f.label));
     from_ = new QLineEdit(QStringLiteral("1"), this);
@@ -102,12 +132,11 @@ sweep_window::sweep_window(calculator_dialog &calculator, QWidget *owner)
     labelled("F&rom:", from_);
     labelled("&To:", to_);
     labelled("&Step:", step_);
+    for (QLineEdit *input : {from_, to_, step_})
+        add_input(input);
     from_->setToolTip(QStringLiteral("First value, in the field's unit"));
     to_->setToolTip(QStringLiteral("Last value, reached within rounding"));
     step_->setToolTip(QStringLiteral("Increment between values (at most 10000 values)"));
-    run_ = new QPushButton(QStringLiteral("R&un"), this);
-    cancel_ = new QPushButton(QStringLiteral("&Cancel"), this);
-    cancel_->setEnabled(false);
     controls->addWidget(run_);
     controls->addWidget(cancel_);
     layout->addLayout(controls);
@@ -115,17 +144,26 @@ sweep_window::sweep_window(calculator_dialog &calculator, QWidget *owner)
     view_ = new QChartView(new QChart, this);
     view_->setRenderHint(QPainter::Antialiasing);
     view_->setMinimumSize(480, 300);
+    table_ = new QTableWidget(0, 4, this);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->verticalHeader()->hide();
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->setToolTip(QStringLiteral("The sweep's numbers; a failed point has no figures"));
     failures_ = new QListWidget(this);
     failures_->setToolTip(QStringLiteral("Points whose calculation failed, and why"));
+    auto *beside = new QSplitter(Qt::Horizontal, this);
+    beside->addWidget(view_);
+    beside->addWidget(table_);
+    beside->setStretchFactor(0, 3);
+    beside->setStretchFactor(1, 2);
     auto *split = new QSplitter(Qt::Vertical, this);
-    split->addWidget(view_);
+    split->addWidget(beside);
     split->addWidget(failures_);
     split->setStretchFactor(0, 4);
     split->setStretchFactor(1, 1);
     layout->addWidget(split, 1);
 
     auto *bottom = new QHBoxLayout;
-    status_ = new QLabel(this);
     export_table_ = new QPushButton(QStringLiteral("Export &Table..."), this);
     export_chart_ = new QPushButton(QStringLiteral("Export C&hart..."), this);
     export_table_->setEnabled(false);
@@ -134,31 +172,20 @@ sweep_window::sweep_window(calculator_dialog &calculator, QWidget *owner)
     bottom->addWidget(export_table_);
     bottom->addWidget(export_chart_);
     layout->addLayout(bottom);
-    resize(720, 520);
+    resize(980, 560);
 
     connect(run_, &QPushButton::clicked, this, &sweep_window::run);
-    connect(cancel_, &QPushButton::clicked, this, [this] { calculator_.cancel_study(); });
     connect(export_table_, &QPushButton::clicked, this, [this] { choose_export(false); });
     connect(export_chart_, &QPushButton::clicked, this, [this] { choose_export(true); });
 }
 
-void sweep_window::set_running(bool running) {
-    running_ = running;
-    run_->setEnabled(!running);
-    cancel_->setEnabled(running);
-    for (QWidget *w : {static_cast<QWidget *>(field_), static_cast<QWidget *>(from_),
-                       static_cast<QWidget *>(to_), static_cast<QWidget *>(step_)})
-        w->setEnabled(!running);
+void sweep_window::running_changed(bool running) {
     export_table_->setEnabled(!running && result_ && !result_->points.empty());
     export_chart_->setEnabled(export_table_->isEnabled());
 }
 
 void sweep_window::run() {
-    // One job at a time: the caption and the result list follow one job.
-    if (calculator_.busy()) {
-        status_->setText(QStringLiteral("Wait for the running calculation to end"));
-        return;
-    }
+    if (!may_start()) return;
     input_field which = input_field(field_->currentIndex());
     std::optional<double> from = number(from_), to = number(to_), step = number(step_);
     if (!from || !to || !step) {
@@ -189,8 +216,7 @@ void sweep_window::run() {
     double first = *from * scale, last = *to * scale, increment = *step * scale;
     drawn_unit_ = calculator_.unit();
     status_->setText(QStringLiteral("Running %1 calculations...").arg(count));
-    set_running(true);
-    bool started = calculator_.run_study(
+    start(
         QStringLiteral("Sweep"), int(count),
         [=](const calc_env &env, const study_watch &watch) {
             *outcome = study_sweep(texts, which, first, last, increment, variant, env, watch);
@@ -207,10 +233,9 @@ void sweep_window::run() {
                                   : QStringLiteral("%1 points").arg(result_->points.size());
             if (failed) summary += QStringLiteral(", %1 failed").arg(failed);
             status_->setText(summary);
-            set_running(false);
             draw();
+            fill_table();
         });
-    if (!started) set_running(false);
 }
 
 void sweep_window::draw() {
@@ -241,18 +266,47 @@ void sweep_window::draw() {
     chart->addAxis(x_axis, Qt::AlignBottom);
     chart->addAxis(z0_axis, Qt::AlignLeft);
     chart->addAxis(eps_axis, Qt::AlignRight);
-    fit_axis(x_axis, x);
-    fit_axis(z0_axis, series.z0);
-    fit_axis(eps_axis, series.eps_eff);
-    add_quantity(chart, x_axis, z0_axis, QStringLiteral("Z0"), QColor(0, 70, 200), x, series.z0);
-    add_quantity(chart, x_axis, eps_axis, QStringLiteral("Effective permittivity"),
-                 QColor(200, 30, 30), x, series.eps_eff);
+    fit_swept_axis(x_axis, x);
+    fit_value_axis(z0_axis, series.z0);
+    fit_value_axis(eps_axis, series.eps_eff);
+    add_quantity(chart, x_axis, z0_axis, QStringLiteral("Z0"), z0_colour, x, series.z0);
+    add_quantity(chart, x_axis, eps_axis, QStringLiteral("Effective permittivity"), eps_colour, x,
+                 series.eps_eff);
     for (const study_point &p : result_->points) {
         if (p.ok) continue;
         failures_->addItem(QStringLiteral("%1 = %2%3: %4")
                                .arg(name, QString::fromStdWString(p.value),
                                     length ? QStringLiteral(" mm") : QString(),
                                     QString::fromStdWString(study_failure_reason(p))));
+    }
+}
+
+// The numbers as the chart shows them, the swept values in the window's unit.
+void sweep_window::fill_table() {
+    table_->clearContents();
+    table_->setRowCount(0);
+    if (!result_) return;
+    bool length = field_is_length(result_->field);
+    QString name = QString::fromUtf8(field_spec_of(result_->field).label);
+    QString unit = QString::fromWCharArray(length_unit_label(drawn_unit_));
+    table_->setHorizontalHeaderLabels({length ? QStringLiteral("%1 (%2)").arg(name, unit) : name,
+                                       QStringLiteral("Z0 (Ohm)"), QStringLiteral("eps_eff"),
+                                       QStringLiteral("cells")});
+    table_->setRowCount(int(result_->points.size()));
+    for (std::size_t i = 0; i < result_->points.size(); ++i) {
+        const study_point &p = result_->points[i];
+        std::wstring value =
+            length ? length_text_shown(p.value, length_unit::mm, drawn_unit_) : p.value;
+        QStringList cells{QString::fromStdWString(value)};
+        if (p.ok) {
+            cells << QString::number(p.z0, 'f', 6) << QString::number(p.eps_eff, 'f', 6)
+                  << QString::number(p.cells);
+        }
+        for (int c = 0; c < cells.size(); ++c) {
+            auto *item = new QTableWidgetItem(cells[c]);
+            item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            table_->setItem(int(i), c, item);
+        }
     }
 }
 
@@ -263,7 +317,22 @@ bool sweep_window::export_table(const QString &path, QString &error) const {
 bool sweep_window::export_chart(const QString &path, QString &error) {
     if (!result_) return false;
     if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        if (view_->grab().save(path, "PNG")) return true;
+        // Drawn at a size of its own, whatever the window's: the chart is laid out again
+        // for the image and then for the window.
+        const QSize size(1600, 1000);
+        QImage image(size, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QChart *chart = view_->chart();
+        QSizeF shown = chart->size();
+        chart->resize(size);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            view_->scene()->render(&painter, QRectF(QPointF(0, 0), size),
+                                   QRectF(QPointF(0, 0), size));
+        }
+        chart->resize(shown);
+        if (image.save(path, "PNG")) return true;
         error = QStringLiteral("%1: could not write the image").arg(path);
         return false;
     }
@@ -292,11 +361,4 @@ void sweep_window::choose_export(bool chart) {
     QString error;
     if (!(chart ? export_chart(path, error) : export_table(path, error)))
         QMessageBox::warning(this, QStringLiteral("Export"), error);
-}
-
-// Closing the window during a sweep cancels it; the window itself lives on with its
-// owner, so the sweep's end still finds it.
-void sweep_window::closeEvent(QCloseEvent *event) {
-    if (running_) calculator_.cancel_study();
-    event->accept();
 }

@@ -35,7 +35,7 @@ bool worker_host::plot_box_checked() {
 void worker_host::show_plot(const plot_request &request) {
     std::binary_semaphore closed(0);
     window_.requests().run([this, &request, &closed] {
-        auto *plot = new plot_window(request, &window_);
+        auto *plot = new plot_window(request, window_.unit(), &window_);
         QObject::connect(plot, &QDialog::finished, plot, [plot, &closed] {
             plot->deleteLater();
             closed.release();

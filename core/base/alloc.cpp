@@ -4,9 +4,9 @@
 #include "core/base/c_locale.h"
 
 #include <atomic>
-#include <cwchar>
 #include <cstdio>
 #include <cstdlib>
+#include <cwchar>
 #include <malloc.h>
 #include <sys/mman.h>
 

@@ -11,6 +11,7 @@ charge_profile *charge_profile_new(const calc_env &env, std::int32_t count) {
         profile.reset(static_cast<charge_profile *>(core_alloc(env, sizeof(charge_profile))));
     if (profile) {
         profile->count = count;
+        profile->flat = false;
         profile->cells = static_cast<charge_cell *>(
             core_alloc(env, sizeof(charge_cell) * std::max<std::size_t>(std::size_t(count), 1)));
         if (profile->cells) return profile.release();

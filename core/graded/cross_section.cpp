@@ -23,6 +23,48 @@ xs_conductor strip(double x, double w, double y, double height, int electrode) {
 
 } // namespace
 
+bool xs_inside(const std::vector<xs_point> &polygon, xs_point p) {
+    bool in = false;
+    std::size_t n = polygon.size();
+    for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
+        xs_point u = polygon[i], v = polygon[j];
+        if ((u.y > p.y) != (v.y > p.y) && p.x < (v.x - u.x) * (p.y - u.y) / (v.y - u.y) + u.x) {
+            in = !in;
+        }
+    }
+    return in;
+}
+
+double xs_permittivity_at(const cross_section &section, xs_point p) {
+    for (const xs_dielectric &d : section.dielectrics) {
+        if (xs_inside(d.outline, p)) return d.epsilon_r;
+    }
+    return 1.0;
+}
+
+double xs_along_outline(const xs_conductor &conductor, xs_point p) {
+    const std::vector<xs_point> &outline = conductor.outline;
+    std::size_t n = outline.size();
+    std::size_t edges = n == 2 ? 1 : n;
+    double start = 0, best = 0, nearest = INFINITY;
+    for (std::size_t i = 0; i < edges; ++i) {
+        xs_point a = outline[i], b = outline[(i + 1) % n];
+        double dx = b.x - a.x, dy = b.y - a.y;
+        double length = std::hypot(dx, dy);
+        double s = length > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / length : 0;
+        s = std::clamp(s, 0.0, length);
+        double ex = a.x + (length > 0 ? s * dx / length : 0) - p.x;
+        double ey = a.y + (length > 0 ? s * dy / length : 0) - p.y;
+        double distance = std::hypot(ex, ey);
+        if (distance < nearest) {
+            nearest = distance;
+            best = start + s;
+        }
+        start += length;
+    }
+    return best;
+}
+
 bool xs_line(const calc_env &env, const calc_params &params, cross_section &out) {
     bool microstrip = params.w2 <= 0;
     double t = params.t;

@@ -36,6 +36,18 @@ struct cross_section {
     int electrode_count; // conductors besides the ground plane carry electrodes 0 .. count-1
 };
 
+// Whether a point lies inside a closed polygon (even-odd rule); a point on an edge may
+// count either way. Cannot fail.
+bool xs_inside(const std::vector<xs_point> &polygon, xs_point p);
+
+// The relative permittivity at a point off every edge: the dielectric region holding
+// it, or 1 (air). Cannot fail.
+double xs_permittivity_at(const cross_section &section, xs_point p);
+
+// How far along a conductor's outline, from its first corner, the point of the outline
+// nearest p lies (metres). Cannot fail.
+double xs_along_outline(const xs_conductor &conductor, xs_point p);
+
 // The two-strip line of the params (metres, p > 0 resolved; w2 <= 0 is a microstrip over
 // a ground plane, its strip centred at x = 0) with strips of thickness t >= 0: the slab
 // fills [left, right] x [0, h], the top strip [d - w1/2, d + w1/2] x [h, h + t] and the

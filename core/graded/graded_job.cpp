@@ -2,37 +2,81 @@
 #include "core/graded/graded_job.h"
 
 #include "core/base/alloc.h"
+#include "core/base/worker_pool.h"
 #include "core/graded/accurate_solver.h"
 #include "core/graded/cross_section.h"
+#include "core/graded/panel_system.h"
 #include "core/graded/panels.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cwchar>
+#include <functional>
 #include <limits>
 #include <new>
 
 namespace {
 
-// The strips' panels seen from above, each strip left to right (a mirrored set with the
-// mirror images of its panels); panels across x (a thick strip's sides) have no extent
-// and are left out.
-charge_profile *strip_profile(const calc_env &env, const panel_set &set,
-                              const accurate_solution &solution) {
+// Samples of the ground plane's charge, dense under the conductors and ever sparser out
+// to fifty of their heights beyond them, where all but about one percent of it lies.
+constexpr int plane_samples = 241;
+
+// The conductors' panels (with their mirror images), each conductor round its outline,
+// and the ground plane's charge at samples along it: the free charge is the flux the
+// field sends into the plane through the medium touching it, eps E_y at y = 0.
+charge_profile *solved_profile(const calc_env &env, const cross_section &section,
+                               const panel_set &set, const accurate_solution &solution) {
     env_vector<charge_cell> cells{env_allocator<charge_cell>(env)};
+    double reach = 0, height = 0;
     for (std::int32_t i = 0; i < set.conductor_count; ++i) {
         const panel_t &p = set.panels[std::size_t(i)];
-        double half = (p.b.x > p.a.x ? p.b.x - p.a.x : p.a.x - p.b.x) / 2;
-        if (!(half > 0)) continue;
         double q = solution.free_charge[std::size_t(i)], t = solution.total_charge[std::size_t(i)];
-        bool upper = p.electrode == 0;
-        cells.push_back({p.centre.x, p.centre.y, half, 1.0, 0.0, p.electrode, upper, q, t});
-        if (set.mirror_x)
-            cells.push_back({-p.centre.x, p.centre.y, half, 1.0, 0.0, p.electrode, upper, q, t});
+        const xs_conductor &owner = section.conductors[std::size_t(p.electrode)];
+        double tx = (p.b.x - p.a.x) / p.length, ty = (p.b.y - p.a.y) / p.length;
+        auto add = [&](xs_point c, double sx) {
+            cells.push_back({c.x, c.y, p.length / 2, sx * tx, ty, charge_kind::conductor,
+                             p.electrode, p.electrode == 0, xs_along_outline(owner, c), q, t});
+            reach = std::max(reach, std::fabs(c.x));
+            height = std::max(height, std::fabs(c.y));
+        };
+        add(p.centre, 1);
+        if (set.mirror_x) add({-p.centre.x, p.centre.y}, -1);
     }
     std::sort(cells.begin(), cells.end(), [](const charge_cell &a, const charge_cell &b) {
-        return a.conductor != b.conductor ? a.conductor < b.conductor : a.x < b.x;
+        return a.conductor != b.conductor ? a.conductor < b.conductor : a.along < b.along;
     });
+    std::size_t conductor_cells = cells.size();
+    if (set.ground_plane) {
+        env_vector<double> x(solution.total_charge.size(), 0.0, env_allocator<double>(env));
+        for (std::size_t j = 0; j < x.size(); ++j)
+            x[j] = solution.total_charge[j] / accurate_epsilon0;
+        // x = c sinh(u), u evenly spaced: steps of about c near the conductors.
+        double c = std::max(height, reach) / 4, extent = reach + 50 * height;
+        double u_max = std::asinh(extent / c), du = 2 * u_max / (plane_samples - 1);
+        auto plane_cell = [&](int k) {
+            double u = -u_max + k * du;
+            xs_point at{c * std::sinh(u), 0};
+            double e_y = panel_system_field_at(&set, x.data(), at).y;
+            double eps = xs_permittivity_at(section, {at.x, 1e-9 * extent});
+            charge_cell cell{};
+            cell.x = at.x;
+            cell.half_width = c * std::cosh(u) * du / 2;
+            cell.tx = 1;
+            cell.kind = charge_kind::plane;
+            cell.conductor = -1;
+            cell.along = at.x;
+            cell.free_charge = eps * accurate_epsilon0 * e_y;
+            cell.total_charge = accurate_epsilon0 * e_y;
+            return cell;
+        };
+        cells.resize(conductor_cells + plane_samples);
+        run_workers(env, worker_count(env, 4LL * plane_samples * std::int64_t(x.size())),
+                    [&](int index, int count, const std::function<void()> &) {
+                        for (int k = index; k < plane_samples; k += count)
+                            cells[conductor_cells + std::size_t(k)] = plane_cell(k);
+                    });
+    }
     charge_profile *profile = charge_profile_new(env, std::int32_t(cells.size()));
     if (profile) std::copy(cells.begin(), cells.end(), profile->cells);
     return profile;
@@ -72,7 +116,7 @@ charge_profile *mesh_and_solve(calc_host &host, const calc_params &params, calc_
     double z0 = accurate_solve(env, panels.get(), &solution);
     outcome.z0_solver = z0;
     if (solve_failed_result(z0)) return nullptr;
-    charge_profile *profile = strip_profile(env, *panels, solution);
+    charge_profile *profile = solved_profile(env, section, *panels, solution);
     if (!profile) {
         calc_failed(env);
         return nullptr;

@@ -91,8 +91,8 @@ int lu_factor(const calc_env &env, lu_system *system) {
 int lu_solve(const lu_system *system, bool transposed, double *rhs, std::int32_t count) {
     if (!system->factored) return -1;
     lapack_int info =
-        LAPACKE_dgetrs_work(LAPACK_COL_MAJOR, transposed ? 'T' : 'N', system->n, count,
-                            system->a, system->n, system->pivots, rhs, system->n);
+        LAPACKE_dgetrs_work(LAPACK_COL_MAJOR, transposed ? 'T' : 'N', system->n, count, system->a,
+                            system->n, system->pivots, rhs, system->n);
     return info == 0 ? 0 : -1;
 }
 

@@ -87,6 +87,17 @@ bool panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, d
     return !env_cancelled(env);
 }
 
+xs_point panel_system_field_at(const panel_set *set, const double *x, xs_point p) {
+    // E = -grad phi with phi = -1/(2 pi) sum_j x_j I_j: the integrals' gradients, summed.
+    xs_point field{0, 0};
+    for (std::size_t j = 0; j < set->panels.size(); ++j) {
+        panel_influence e = source_images(*set, set->panels[j]).at(p);
+        field.x += x[j] * e.gradient_x / two_pi;
+        field.y += x[j] * e.gradient_y / two_pi;
+    }
+    return field;
+}
+
 double panel_system_mean_field(const panel_set *set, std::int32_t i, const double *x) {
     const panel_t &row = set->panels[std::size_t(i)];
     double sum = 0;

@@ -24,6 +24,11 @@
 bool panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
                        double *f);
 
+// The field at a point p off the panels, per unit of the unknowns x (the slab problem's,
+// every panel's), with the images of the mirror plane and the ground plane: x is total
+// charge over eps0, so this is the electric field in volts per metre. Cannot fail.
+xs_point panel_system_field_at(const panel_set *set, const double *x, xs_point p);
+
 // The mean normal field at panel i's centre, divided by eps0's reciprocal like the rows:
 // sum_j x_j times the field part of interface row i, for the slab problem's unknowns x.
 double panel_system_mean_field(const panel_set *set, std::int32_t i, const double *x);

@@ -30,28 +30,12 @@ struct segment {
     int sheet_electrode; // the sheet it lies on, or -1
 };
 
-// Even-odd rule; the probe points never lie on an edge.
-bool inside(const std::vector<xs_point> &polygon, xs_point p) {
-    bool in = false;
-    std::size_t n = polygon.size();
-    for (std::size_t i = 0, j = n - 1; i < n; j = i++) {
-        xs_point u = polygon[i], v = polygon[j];
-        if ((u.y > p.y) != (v.y > p.y) && p.x < (v.x - u.x) * (p.y - u.y) / (v.y - u.y) + u.x) {
-            in = !in;
-        }
-    }
-    return in;
-}
-
 medium medium_at(const cross_section &section, xs_point p) {
     if (section.ground_plane && p.y < 0) return {true, true, 1.0};
     for (const xs_conductor &c : section.conductors) {
-        if (c.outline.size() > 2 && inside(c.outline, p)) return {true, false, 1.0};
+        if (c.outline.size() > 2 && xs_inside(c.outline, p)) return {true, false, 1.0};
     }
-    for (const xs_dielectric &d : section.dielectrics) {
-        if (inside(d.outline, p)) return {false, false, d.epsilon_r};
-    }
-    return {false, false, 1.0};
+    return {false, false, xs_permittivity_at(section, p)};
 }
 
 // Every edge of every polygon, split at the corners of the others that lie on it, with
@@ -139,7 +123,7 @@ env_vector<classified> classify(const calc_env &env, const cross_section &sectio
             xs_point in = l.conductor ? xs_point{mid.x + probe * left.x, mid.y + probe * left.y}
                                       : xs_point{mid.x - probe * left.x, mid.y - probe * left.y};
             for (const xs_conductor &c : section.conductors) {
-                if (c.outline.size() > 2 && inside(c.outline, in)) proto.electrode = c.electrode;
+                if (c.outline.size() > 2 && xs_inside(c.outline, in)) proto.electrode = c.electrode;
             }
             proto.kind = panel_kind::conductor;
             if (l.conductor) {

@@ -20,6 +20,7 @@ std::mutex one_run_at_a_time;
 charge_profile *profile_of(const mesh_t &mesh, const charge_pair &slab, const calc_env &env) {
     charge_profile *profile = charge_profile_new(env, mesh.cell_count);
     if (!profile) return nullptr;
+    profile->flat = true;
     for (std::int32_t i = 0; i < mesh.cell_count; ++i) {
         bool upper = i < mesh.strip2_begin ||
                      (i >= mesh.dielectric_begin && i < mesh.lower_dielectric_begin);
@@ -29,8 +30,10 @@ charge_profile *profile_of(const mesh_t &mesh, const charge_pair &slab, const ca
                              mesh.cells[i].half_width,
                              1.0,
                              0.0,
+                             conductor >= 0 ? charge_kind::conductor : charge_kind::face,
                              conductor,
                              upper,
+                             mesh.cells[i].center,
                              slab.free_charge->data[i],
                              slab.total_charge->data[i]};
     }

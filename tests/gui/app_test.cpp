@@ -4,6 +4,7 @@
 // design files (round trip, bad files, unsaved changes), copy and export, units,
 // laminates, the refused field and mnemonics during a run.
 #include "tests/support/own_settings.h"
+#include "ui/about_box.h"
 #include "ui/accurate_options.h"
 #include "ui/calculator_dialog.h"
 #include "ui/geometry_picture.h"
@@ -22,6 +23,7 @@
 #include <QScatterSeries>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QValueAxis>
 #include <QtTest>
 
 #include <memory>
@@ -207,7 +209,7 @@ class app_test : public QObject {
         });
         app->action("calc_options")->trigger();
         QCOMPARE(calc().field_text(input_field::t), QString("0.035"));
-        QCOMPARE(app->tolerance(), 0.0001);
+        QCOMPARE(app->tolerance_percent(), 0.01);
         QVERIFY(app->isWindowModified());
         // The specified variant cannot take a thickness: refused with a reason.
         calc().calculate_button()->click();
@@ -253,21 +255,21 @@ class app_test : public QObject {
         dialog->run_button()->click();
         QVERIFY(dialog->cancel_button()->isEnabled());
         wait_until_idle();
-        QVERIFY2(dialog->result_label()->text().startsWith("w1 = "),
-                 qPrintable(dialog->result_label()->text()));
+        QVERIFY2(dialog->status()->text().startsWith("w1 = "),
+                 qPrintable(dialog->status()->text()));
         QVERIFY(dialog->use_button()->isEnabled());
         QCOMPARE(calc().field_text(input_field::w1), QString("2.4"));
         dialog->use_button()->click();
         QString value = calc().field_text(input_field::w1);
         QVERIFY(value != "2.4");
-        QVERIFY(dialog->result_label()->text().startsWith("w1 = " + value + " gives Z0 = "));
+        QVERIFY(dialog->status()->text().startsWith("w1 = " + value + " gives Z0 = "));
         dialog->reject();
         calc().plot_box()->setChecked(false);
         calc().calculate_button()->click();
         wait_until_idle();
         // The value written gives, calculated again, the Z0 the synthesis reported: the
         // specified variant's mesh steps keep it a few milliohms from the target.
-        QString reported = dialog->result_label()->text().section(" gives ", 1).section(' ', 0, 3);
+        QString reported = dialog->status()->text().section(" gives ", 1).section(' ', 0, 3);
         QCOMPARE(list_lines(calc()).last(), reported);
         QVERIFY(std::fabs(z0_of(reported) - 60) < 0.01);
 
@@ -276,7 +278,7 @@ class app_test : public QObject {
         dialog->target_field()->setText("5000");
         dialog->run_button()->click();
         wait_until_idle();
-        QVERIFY(dialog->result_label()->text().contains("is outside the range searched"));
+        QVERIFY(dialog->status()->text().contains("is outside the range searched"));
         QVERIFY(!dialog->use_button()->isEnabled());
         QCOMPARE(calc().field_text(input_field::w1), value);
         dialog->reject();
@@ -312,9 +314,98 @@ class app_test : public QObject {
         QVERIFY(sweep->export_chart(svg, error));
         QVERIFY(file_text(svg).startsWith("<?xml") || file_text(svg).startsWith("<svg"));
         QVERIFY(sweep->export_chart(png, error));
-        QVERIFY(!QImage(png).isNull());
+        QCOMPARE(QImage(png).size(), QSize(1600, 1000));
+        // The numbers beside the chart; the swept axis spans the values swept, no more;
+        // Z0 red and the permittivity blue, as in the command line's chart.
+        QCOMPARE(sweep->table()->rowCount(), 6);
+        QCOMPARE(sweep->table()->item(2, 0)->text(), QString("0.5"));
+        QVERIFY(!sweep->table()->item(2, 1)->text().isEmpty());
+        QVERIFY(!sweep->table()->item(0, 1));
+        auto *x_axis = qobject_cast<QValueAxis *>(sweep->chart()->axes(Qt::Horizontal).first());
+        QCOMPARE(x_axis->min(), -0.5);
+        QCOMPARE(x_axis->max(), 2.0);
+        for (QAbstractSeries *s : sweep->chart()->series()) {
+            if (auto *scatter = qobject_cast<QScatterSeries *>(s))
+                QCOMPARE(scatter->color(),
+                         scatter->name() == "Z0" ? QColor(0xc0, 0, 0) : QColor(0, 0, 0xc0));
+        }
         QVERIFY(!sweep->export_table(dir.filePath("no/such/dir/t.csv"), error));
         QVERIFY(error.contains("t.csv"));
+    }
+
+    // A synthesis in mils lands on a value a mil can mean; Use Value writes it, keeps its
+    // millimetres, and the Z0 reported is the one the written value gives.
+    void values_written_are_what_their_unit_means() {
+        app->action("view_mil")->trigger();
+        synthesis_dialog *dialog = app->synthesis();
+        dialog->open();
+        dialog->target_field()->setText("60");
+        dialog->field_choice()->setCurrentText("w1");
+        dialog->run_button()->click();
+        wait_until_idle();
+        dialog->use_button()->click();
+        QString mils = calc().field_text(input_field::w1);
+        QVERIFY2(QRegularExpression("^\\d+(\\.\\d{1,2})?$").match(mils).hasMatch(),
+                 qPrintable(mils));
+        QCOMPARE(calc().field_text_mm(input_field::w1).toDouble() / 0.0254, mils.toDouble());
+        dialog->reject();
+        calc().plot_box()->setChecked(false);
+        calc().calculate_button()->click();
+        wait_until_idle();
+        QString reported = dialog->status()->text().section(" gives ", 1).section(' ', 0, 3);
+        QCOMPARE(list_lines(calc()).last(), reported);
+        // A value longer than its field shows its beginning.
+        app->action("view_mm")->trigger();
+        calc().set_field_text_mm(input_field::w1, "3.06737811942");
+        auto *w1 = qobject_cast<QLineEdit *>(calc().field(input_field::w1));
+        QCOMPARE(w1->cursorPosition(), 0);
+    }
+
+    // A calculation is cancelled at its next check, like a study; the window goes on.
+    void a_long_calculation_can_be_cancelled() {
+        calc().plot_box()->setChecked(false);
+        calc().set_field_text(input_field::mesh_step, "0.005");
+        calc().calculate_button()->click();
+        QVERIFY(app->action("calc_cancel")->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(list_lines(calc()).contains("Filling matrix"), 20000);
+        app->action("calc_cancel")->trigger();
+        wait_until_idle();
+        QCOMPARE(list_lines(calc()).last(), QString("Calculation cancelled"));
+        QVERIFY(!app->action("calc_cancel")->isEnabled());
+        calc().set_field_text(input_field::mesh_step, "AUTO");
+        calc().calculate_button()->click();
+        wait_until_idle();
+        QCOMPARE(list_lines(calc()).last(), QString("Z0 = 50.901002 Ohm"));
+    }
+
+    // A thickness left over from the accurate variant is in sight, and after Calculate
+    // refuses it the remedy is one click; Export writes the refusal, not an older run.
+    void a_refused_thickness_shows_its_remedy_and_export_writes_the_refusal() {
+        calc().plot_box()->setChecked(false);
+        calc().calculate_button()->click();
+        wait_until_idle();
+        calc().set_field_text(input_field::t, "0.035");
+        QVERIFY(app->variant_state()->text().contains("needs the accurate variant"));
+        QVERIFY(!app->thickness_remedy()->isVisible());
+        calc().calculate_button()->click();
+        QVERIFY(app->thickness_remedy()->isVisible());
+        QString json = dir.filePath("refused.json"), error;
+        QVERIFY(app->export_results(json, error));
+        QVERIFY(file_text(json).contains("\"ok\": false"));
+        QVERIFY(file_text(json).contains("needs the accurate variant"));
+        QVERIFY(!app->export_results(dir.filePath("refused.csv"), error));
+        app->thickness_remedy()->findChild<QPushButton *>("remedy_flat")->click();
+        QCOMPARE(calc().field_text(input_field::t), QString("0"));
+        QVERIFY(!app->thickness_remedy()->isVisible());
+        calc().set_field_text(input_field::t, "0.035");
+        calc().calculate_button()->click();
+        app->thickness_remedy()->findChild<QPushButton *>("remedy_accurate")->click();
+        QVERIFY(calc().accurate_action()->isChecked());
+        QVERIFY(app->variant_state()->text().startsWith("Accurate variant, t = 0.035"));
+        // The About box links the program's documentation, not a placeholder.
+        about_box about(app.get());
+        QString link = about.findChild<QLabel *>("about_link")->text();
+        QVERIFY2(link.contains("README.md") || link.contains("orvanta-cli"), qPrintable(link));
     }
 
     void cancel_leaves_the_window_usable() {
@@ -341,7 +432,7 @@ class app_test : public QObject {
         dialog->run_button()->click();
         dialog->cancel_button()->click();
         wait_until_idle();
-        QVERIFY(dialog->result_label()->text().startsWith("Synthesis cancelled"));
+        QVERIFY(dialog->status()->text().startsWith("Synthesis cancelled"));
         QVERIFY(!dialog->use_button()->isEnabled());
         QCOMPARE(calc().field_text(input_field::h), QString("0.79"));
         dialog->reject();
@@ -419,17 +510,31 @@ class app_test : public QObject {
     }
 
     void units_convert_the_fields_and_are_remembered() {
+        calc().plot_box()->setChecked(false);
+        calc().calculate_button()->click();
+        wait_until_idle();
+        QStringList in_mm = list_lines(calc());
+        // The lengths are shown to what a mil can mean, 0.01 mil; their values, and so
+        // the results and the lines of the last calculation, stay as they were.
         app->action("view_mil")->trigger();
         QCOMPARE(calc().unit(), length_unit::mil);
-        QCOMPARE(calc().field_text(input_field::h), QString("31.1023622047244"));
+        QCOMPARE(list_lines(calc()), in_mm);
+        QCOMPARE(calc().field_text(input_field::h), QString("31.1"));
         QCOMPARE(calc().field_text(input_field::epsilon_r), QString("2.2"));
-        QCOMPARE(calc().field_text(input_field::p), QString("78.740157480315"));
+        QCOMPARE(calc().field_text(input_field::p), QString("78.74"));
+        QCOMPARE(calc().field_text_mm(input_field::h), QString("0.79"));
+        QVERIFY(!app->isWindowModified());
+        calc().calculate_button()->click();
+        wait_until_idle();
+        QCOMPARE(list_lines(calc()), in_mm);
         QVERIFY(calc().field(input_field::w1)->toolTip().contains("mil"));
         calc().set_field_text(input_field::w1, "100");
         QCOMPARE(calc().field_text_mm(input_field::w1), QString("2.54"));
         app.reset();
         app = std::make_unique<main_window>(blank_bitmap());
         QCOMPARE(calc().unit(), length_unit::mil);
+        app->action("view_um")->trigger();
+        QCOMPARE(calc().field_text(input_field::h), QString("790"));
         app->action("view_mm")->trigger();
         QCOMPARE(calc().field_text(input_field::h), QString("0.79"));
         // In millimetres the texts reach validation untouched.

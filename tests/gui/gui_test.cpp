@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -212,6 +214,33 @@ class gui_test : public QObject {
         plot->close();
         wait_until_idle();
         QVERIFY(open_plot_window() == nullptr);
+    }
+
+    // The accurate variant's plot: each conductor's charge round its outline and the
+    // ground plane's along it, on labelled axes; the singular corners clipped and marked
+    // instead of flattening the rest.
+    void accurate_plot_draws_the_conductors_and_the_plane() {
+        set_field(input_field::w2, "INF");
+        set_field(input_field::p, "AUTO");
+        window->accurate_action()->setChecked(true);
+        QTest::mouseClick(window->calculate_button(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(open_plot_window() != nullptr, 10000);
+        const std::vector<charge_pane> &panes = open_plot_window()->panes();
+        QCOMPARE(panes.size(), std::size_t(2));
+        QCOMPARE(QString::fromStdString(panes[0].x_label),
+                 QString("position along the outline (mm)"));
+        QCOMPARE(QString::fromStdString(panes[1].title), QString("Ground plane"));
+        const charge_curve &strip = panes[0].curves.at(0);
+        QVERIFY(std::count(strip.clipped.begin(), strip.clipped.end(), true) > 0);
+        // Graded panels crowd the corners: by count, still most of them are drawn true.
+        QVERIFY(std::count(strip.clipped.begin(), strip.clipped.end(), false) >
+                int(strip.clipped.size()) / 2);
+        // The plane carries the opposite charge, densest under the strip.
+        const charge_curve &plane = panes[1].curves.at(0);
+        auto deepest = std::min_element(plane.y.begin(), plane.y.end());
+        QVERIFY(*deepest < 0);
+        QVERIFY(std::fabs(plane.x[std::size_t(deepest - plane.y.begin())]) < 0.1);
+        open_plot_window()->close();
     }
 
     // A calculation of more than a second shows its progress in the caption only.

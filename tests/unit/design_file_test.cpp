@@ -27,7 +27,7 @@ TEST(design_file, every_field_choice_and_unit_round_trips_exactly) {
     std::copy(std::begin(texts), std::end(texts), d.fields);
     d.unit = length_unit::mil;
     d.variant = solver_variant::accurate;
-    d.tolerance = 0.0001; // 0.01 %
+    d.tolerance_percent = 0.01;
     std::string error;
     ASSERT_TRUE(design_write(s.file("a.orvanta"), d, error)) << error;
     design back;
@@ -36,7 +36,9 @@ TEST(design_file, every_field_choice_and_unit_round_trips_exactly) {
         EXPECT_EQ(back.fields[i], texts[i]) << i;
     EXPECT_EQ(back.unit, length_unit::mil);
     EXPECT_EQ(back.variant, solver_variant::accurate);
-    EXPECT_EQ(back.tolerance, 0.0001);
+    EXPECT_EQ(back.tolerance_percent, 0.01);
+    // The percentage is written as it was typed, not as a fraction times 100.
+    EXPECT_NE(design_json(d).find("\"tolerance_percent\": 0.01\n"), std::string::npos);
     // Micrometres and the start design too; writing again gives the same bytes.
     for (length_unit unit : {length_unit::um, length_unit::mm}) {
         design start;

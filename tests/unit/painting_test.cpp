@@ -25,13 +25,18 @@ TEST(dialog_units, scale_with_the_font) {
 
 // A cell of the profile on a strip (0 top, 1 bottom) or a bare face (-1).
 charge_cell cell(double center, double half_width, int conductor, double value) {
-    return {center, 0, half_width, 1, 0, conductor, conductor == 0, value, value};
+    return {center,     0,
+            half_width, 1,
+            0,          conductor >= 0 ? charge_kind::conductor : charge_kind::face,
+            conductor,  conductor == 0,
+            center,     value,
+            value};
 }
 
 struct chart_fixture {
     charge_cell cells[5] = {cell(-0.5, 0.5, 0, 1), cell(0.5, 0.5, 0, 1), cell(-0.5, 0.5, 1, -1),
                             cell(0.5, 0.5, 1, -1)};
-    charge_profile charges{4, cells};
+    charge_profile charges{4, cells, true};
     plot_request request{&charges};
 };
 
@@ -49,7 +54,7 @@ TEST(chart_bars, extent_fills_the_width_and_slab_cells_count_but_are_not_drawn) 
     // Cells spanning 0 to 2, with a slab cell carrying the largest value.
     charge_cell cells[5] = {cell(0.25, 0.25, 0, 1), cell(0.75, 0.25, 0, 1), cell(1.25, 0.25, 1, -1),
                             cell(1.75, 0.25, 1, -1), cell(1.0, 1.0, -1, 3)};
-    f.charges = {5, cells};
+    f.charges = {5, cells, true};
     std::vector<chart_bar> bars = chart_bars(200, 100, f.request);
     ASSERT_EQ(bars.size(), 4u);
     EXPECT_EQ(bars[0].left, 0); // ox = 0: the extent starts at the left edge
