@@ -4,6 +4,7 @@
 
 #include "core/base/alloc.h"
 #include "core/base/c_locale.h"
+#include "core/graded/graded_job.h"
 #include "core/job/calc_job.h"
 #include "input/number_syntax.h"
 #include "input/read_inputs.h"
@@ -146,14 +147,15 @@ convergence study_converge(const field_texts &fields, double tolerance, const ca
     } else {
         // The automatic step of the geometry as the job resolves it, doubled: the first
         // three meshes then cost little more than one at the automatic step.
-        std::optional<study_point> probe = run(texts);
-        if (!probe) return result;
-        if (!probe->ok) {
-            result.stop = study_failure_reason(*probe);
-            result.points.push_back(*probe);
+        study_point refused;
+        study_host reader(texts, refused, watch);
+        calc_env quiet = calc_host_env(reader, env);
+        calc_params params{};
+        if (validate_fields(reader, &params, quiet)) {
+            result.stop = study_failure_reason(refused);
             return result;
         }
-        step_mm = 2000 * probe->mesh_step;
+        step_mm = 2000 * accurate_auto_step(params);
     }
 
     std::vector<study_point> solved;
