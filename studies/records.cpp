@@ -43,6 +43,20 @@ json field_value(input_field field, const std::wstring &text) {
     return field_is_length(field) ? *value * 0.001 : *value;
 }
 
+// A study point after its own keys: whether it solved, then its figures or the reason
+// it failed.
+json with_outcome(json point, const study_point &p) {
+    point["ok"] = p.ok;
+    if (p.ok) {
+        point["cell_count"] = p.cells;
+        point["Z0"] = p.z0;
+        point["eps_eff"] = p.eps_eff;
+    } else {
+        point["reason"] = wide_to_utf8(study_failure_reason(p));
+    }
+    return point;
+}
+
 std::string dumped(const json &doc) {
     // A text that is no valid UTF-8 is written with replacement characters.
     return doc.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
@@ -105,19 +119,8 @@ std::string convergence_record_json(const convergence &c, const calc_params &ent
     doc["converged"] = c.converged;
     doc["stopped_by"] = c.converged ? json(nullptr) : json(wide_to_utf8(c.stop));
     json &points = doc["points"] = json::array();
-    for (const study_point &p : c.points) {
-        json point;
-        point["mesh_step"] = number(p.mesh_step > 0, p.mesh_step);
-        point["ok"] = p.ok;
-        if (p.ok) {
-            point["cell_count"] = p.cells;
-            point["Z0"] = p.z0;
-            point["eps_eff"] = p.eps_eff;
-        } else {
-            point["reason"] = wide_to_utf8(study_failure_reason(p));
-        }
-        points.push_back(point);
-    }
+    for (const study_point &p : c.points)
+        points.push_back(with_outcome({{"mesh_step", number(p.mesh_step > 0, p.mesh_step)}}, p));
     doc["Z0"] = number(c.estimated, c.z0);
     doc["Z0_error"] = number(c.estimated, c.z0_error);
     doc["eps_eff"] = number(c.estimated, c.eps_eff);
@@ -155,18 +158,7 @@ std::string sweep_record_json(const sweep &s, const calc_params &entered, solver
     const char *key = field_spec_of(s.field).key;
     doc["field"] = key;
     json &points = doc["points"] = json::array();
-    for (const study_point &p : s.points) {
-        json point;
-        point[key] = field_value(s.field, p.value);
-        point["ok"] = p.ok;
-        if (p.ok) {
-            point["Z0"] = p.z0;
-            point["eps_eff"] = p.eps_eff;
-            point["cell_count"] = p.cells;
-        } else {
-            point["reason"] = wide_to_utf8(study_failure_reason(p));
-        }
-        points.push_back(point);
-    }
+    for (const study_point &p : s.points)
+        points.push_back(with_outcome({{key, field_value(s.field, p.value)}}, p));
     return dumped(doc);
 }

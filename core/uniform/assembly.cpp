@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 namespace {
 
@@ -172,18 +173,20 @@ bool assemble_system(const mesh_t *mesh, md_t *potential, md_t *free_charge) {
         auto in = [&](cell_range r) {
             return cell_range{std::max(r.begin, block.begin), std::min(r.end, block.end)};
         };
-        if (i < top_strip.end) {
-            bool r = after(top_strip);
-            a.same_face(i, top_strip, in(top_strip), r, held);
-            a.same_face(i, top_face, in(top_face), r, held);
-            a.opposite_face(i, bottom_strip, in(bottom_strip), r, held);
-            a.opposite_face(i, bottom_face, in(bottom_face), r, held);
-        } else if (i < bottom_strip.end) {
-            bool r = after(bottom_strip);
-            a.opposite_face(i, top_strip, in(top_strip), r, held);
-            a.opposite_face(i, top_face, in(top_face), r, held);
-            a.same_face(i, bottom_strip, in(bottom_strip), r, held);
-            a.same_face(i, bottom_face, in(bottom_face), r, held);
+        if (i < bottom_strip.end) {
+            // A strip row: the cells of its own face by the same-face kernel, the others'
+            // by the opposite-face one, in the order T, DT, B, DB.
+            bool top = i < top_strip.end;
+            bool r = after(top ? top_strip : bottom_strip);
+            for (auto [range, upper] :
+                 {std::pair{top_strip, true}, std::pair{top_face, true},
+                  std::pair{bottom_strip, false}, std::pair{bottom_face, false}}) {
+                if (upper == top) {
+                    a.same_face(i, range, in(range), r, held);
+                } else {
+                    a.opposite_face(i, range, in(range), r, held);
+                }
+            }
         } else if (i < top_face.end) {
             bool r = after(top_face);
             a.face_flux(true, i, bottom_strip, in(bottom_strip), r, held);
