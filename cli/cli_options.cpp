@@ -71,9 +71,6 @@ cli_options::cli_options() {
         fields[field_index(f.field)] = f.start;
 }
 
-namespace {
-
-// A number in the calculator's own syntax.
 bool parse_option_number(std::string_view text, double &value) {
     std::wstring wide = utf8_to_wide(text);
     if (wide.empty() || wide.size() >= 999) return false;
@@ -82,21 +79,44 @@ bool parse_option_number(std::string_view text, double &value) {
     return number.has_value();
 }
 
-// FIELD=FROM:TO:STEP
-std::string parse_sweep(std::string_view text, cli_options &options) {
+std::string cli_option_value(int argc, const char *const *argv, int &i, std::string_view &value) {
+    std::string_view arg = argv[i];
+    std::size_t equals = arg.find('=');
+    if (equals != std::string_view::npos) {
+        value = arg.substr(equals + 1);
+    } else if (i + 1 < argc) {
+        value = argv[++i];
+    } else {
+        return "option '" + std::string(arg) + "' needs a value";
+    }
+    return {};
+}
+
+std::string cli_parse_sweep(std::string_view text, std::string_view &name, double &from, double &to,
+                            double &step) {
     std::size_t equals = text.find('=');
     std::size_t colon1 = text.find(':', equals);
     std::size_t colon2 = colon1 == std::string_view::npos ? colon1 : text.find(':', colon1 + 1);
-    if (equals == std::string_view::npos || colon2 == std::string_view::npos) {
-        return "--sweep takes FIELD=FROM:TO:STEP";
-    }
-    options.sweep_field = field_by_option(text.substr(0, equals));
-    if (!options.sweep_field) return "unknown field '" + std::string(text.substr(0, equals)) + "'";
-    if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), options.sweep_from) ||
-        !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), options.sweep_to) ||
-        !parse_option_number(text.substr(colon2 + 1), options.sweep_step)) {
+    if (equals == std::string_view::npos || colon2 == std::string_view::npos)
+        return "--sweep takes NAME=FROM:TO:STEP";
+    name = text.substr(0, equals);
+    if (!parse_option_number(text.substr(equals + 1, colon1 - equals - 1), from) ||
+        !parse_option_number(text.substr(colon1 + 1, colon2 - colon1 - 1), to) ||
+        !parse_option_number(text.substr(colon2 + 1), step))
         return "--sweep: FROM, TO and STEP must be numbers";
-    }
+    return {};
+}
+
+namespace {
+
+// FIELD=FROM:TO:STEP
+std::string parse_sweep(std::string_view text, cli_options &options) {
+    std::string_view name;
+    std::string error =
+        cli_parse_sweep(text, name, options.sweep_from, options.sweep_to, options.sweep_step);
+    if (!error.empty()) return error;
+    options.sweep_field = field_by_option(name);
+    if (!options.sweep_field) return "unknown field '" + std::string(name) + "'";
     if (study_sweep_count(options.sweep_from, options.sweep_to, options.sweep_step) == 0) {
         return "--sweep: STEP must lead from FROM to TO in at most 10000 steps";
     }
@@ -245,14 +265,9 @@ std::string parse_options(int argc, const char *const *argv, cli_options &option
         }
 
         std::string_view value;
-        if (inline_value) {
-            value = arg.substr(name.size() + 1);
-        } else if (i + 1 < argc) {
-            value = argv[++i];
-        } else {
-            return "option '" + std::string(name) + "' needs a value";
-        }
-        std::string error = set_valued(name, field, value, options);
+        std::string error = cli_option_value(argc, argv, i, value);
+        if (!error.empty()) return error;
+        error = set_valued(name, field, value, options);
         if (!error.empty()) return error;
     }
     return {};

@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 struct cli_options {
     cli_options();
@@ -36,6 +37,17 @@ struct cli_options {
 
 // Parses argv. Returns an empty text on success, else the usage error to show.
 std::string cli_parse(int argc, const char *const *argv, cli_options &options);
+
+// A number in the calculator's own syntax; false for any other text.
+bool parse_option_number(std::string_view text, double &value);
+
+// The value of the option at argv[i]: after its '=', else the next argument (i then
+// moves past it); an empty text, or what is wrong.
+std::string cli_option_value(int argc, const char *const *argv, int &i, std::string_view &value);
+
+// --sweep's NAME=FROM:TO:STEP into its parts; an empty text, or what is wrong.
+std::string cli_parse_sweep(std::string_view text, std::string_view &name, double &from, double &to,
+                            double &step);
 
 // The text of --help.
 extern const char cli_usage[];

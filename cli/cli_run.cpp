@@ -3,6 +3,7 @@
 // refusals, errors and progress to standard error.
 #include "cli/cli_run.h"
 
+#include "cli/cli_line.h"
 #include "cli/cli_options.h"
 #include "cli/cli_study.h"
 #include "cli/terminal_progress.h"
@@ -128,6 +129,7 @@ int single_run(const cli_options &options, cli_host &host, calc_params &params, 
 
 int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err,
             const calc_env &limits) {
+    if (cli_is_line_type(argc, argv)) return cli_line_run(argc, argv, out, err, limits);
     cli_options options;
     std::string usage_error = cli_parse(argc, argv, options);
     if (!usage_error.empty()) {

@@ -126,6 +126,7 @@ std::string convergence_record_json(const convergence &c, const calc_params &ent
     doc["eps_eff"] = number(c.estimated, c.eps_eff);
     doc["eps_eff_error"] = number(c.estimated, c.eps_eff_error);
     doc["order"] = number(c.order > 0, c.order);
+    doc["extrapolated"] = c.extrapolated;
     return dumped(doc);
 }
 

@@ -1,9 +1,11 @@
 // Convergence estimate and synthesis over whole runs of the calculation.
 #include "studies/study.h"
+
 #include "core/base/messages.h"
 
 #include "core/base/alloc.h"
 #include "core/base/c_locale.h"
+#include "core/base/richardson.h"
 #include "core/graded/graded_job.h"
 #include "core/job/calc_job.h"
 #include "input/number_syntax.h"
@@ -79,39 +81,13 @@ study_point study_run(const field_texts &fields, solver_variant variant, const c
 
 namespace {
 
-// Richardson extrapolation of the last three solves with the order they show. Halving
-// the step leaves an error ~ C h^q, so with the differences d1, d2 of the three values
-// their ratio is 2^q and the limit lies at z2 + d2 / (ratio - 1). The stated error is
-// that correction itself (the error of the last solve, which bounds the extrapolated
-// value's by a wide margin once the ratio is steady), never less than d2 / 15 (an order
-// above 4 is taken for chance); without an orderly approach (a change of sign or a
-// growing difference) the last value stands with the larger difference as its error.
-double extrapolate(const std::vector<study_point> &points, double study_point::*figure,
-                   double &value, double &error) {
-    std::size_t n = points.size();
-    double z2 = points[n - 1].*figure;
-    if (n < 3) {
-        value = z2;
-        error = n < 2 ? INFINITY : std::fabs(z2 - points[n - 2].*figure);
-        return 0.0;
-    }
-    double d1 = points[n - 2].*figure - points[n - 3].*figure;
-    double d2 = z2 - points[n - 2].*figure;
-    if (d2 == 0) {
-        value = z2;
-        error = std::fabs(d1) / 15;
-        return 0.0;
-    }
-    if (d1 * d2 > 0 && std::fabs(d2) < std::fabs(d1)) {
-        double ratio = d1 / d2;
-        double correction = d2 / (ratio - 1);
-        value = z2 + correction;
-        error = std::max(std::fabs(correction), std::fabs(d2) / 15);
-        return std::log2(ratio);
-    }
-    value = z2;
-    error = std::max(std::fabs(d1), std::fabs(d2));
-    return 0.0;
+// The estimate of one figure from the solves so far, the step halved each time: the
+// graded panels converge at second order.
+richardson estimate_of(const std::vector<study_point> &points, double study_point::*figure) {
+    std::vector<double> values;
+    for (const study_point &p : points)
+        values.push_back(p.*figure);
+    return richardson_estimate(values.data(), values.size(), 2.0);
 }
 
 } // namespace
@@ -170,8 +146,14 @@ convergence study_converge(const field_texts &fields, double tolerance, const ca
             break;
         }
         solved.push_back(point);
-        result.order = extrapolate(solved, &study_point::z0, result.z0, result.z0_error);
-        extrapolate(solved, &study_point::eps_eff, result.eps_eff, result.eps_eff_error);
+        richardson z0 = estimate_of(solved, &study_point::z0);
+        richardson eps_eff = estimate_of(solved, &study_point::eps_eff);
+        result.z0 = z0.value;
+        result.z0_error = z0.error;
+        result.order = z0.order;
+        result.extrapolated = z0.extrapolated;
+        result.eps_eff = eps_eff.value;
+        result.eps_eff_error = eps_eff.error;
         result.reached = std::max(result.z0_error / std::fabs(result.z0),
                                   result.eps_eff_error / std::fabs(result.eps_eff));
         result.converged = solved.size() >= 3 && result.reached <= tolerance;
@@ -281,28 +263,33 @@ long study_sweep_count(double from, double to, double step) {
     return long(std::floor(count + 1e-9)) + 1;
 }
 
+double study_sweep_value(double from, double step, long k) {
+    double value = from + double(k) * step;
+    return std::fabs(value) < 1e-9 * std::fabs(step) ? 0.0 : value;
+}
+
+bool study_sweep_each(double from, double to, double step, const calc_env &env,
+                      const std::function<void(double)> &run) {
+    long count = study_sweep_count(from, to, step);
+    for (long k = 0; k < count; ++k) {
+        if (env_cancelled(env)) return true;
+        run(study_sweep_value(from, step, k));
+    }
+    return false;
+}
+
 sweep study_sweep(const field_texts &fields, input_field field, double from, double to, double step,
                   solver_variant variant, const calc_env &env, const study_watch &watch) {
     sweep result;
     result.field = field;
     result.thickness = fields[field_index(input_field::t)];
     field_texts texts = fields;
-    long count = study_sweep_count(from, to, step);
-    for (long k = 0; k < count; ++k) {
-        if (env_cancelled(env)) {
-            result.cancelled = true;
-            break;
-        }
-        double value = from + double(k) * step;
-        // The typed ends carry their decimal rounding; a value that should be zero (from
-        // -0.5 in steps of 0.25) lands near 1e-16 instead, which a length field would
-        // take for a real, absurdly narrow strip.
-        if (std::fabs(value) < 1e-9 * std::fabs(step)) value = 0;
+    result.cancelled = study_sweep_each(from, to, step, env, [&](double value) {
         texts[field_index(field)] = study_value_text(value);
         study_point point = study_run(texts, variant, env, field, watch);
         result.x.push_back(value);
         result.points.push_back(point);
         if (watch.solved) watch.solved(result.points.back());
-    }
+    });
     return result;
 }

@@ -57,15 +57,17 @@ struct convergence {
     bool estimated = false;          // at least one solve succeeded: the figures below hold
     double z0 = 0, z0_error = 0;     // extrapolated value and its error bound
     double eps_eff = 0, eps_eff_error = 0;
-    double order = 0;   // observed order of Z0 (0 when it could not be seen)
-    double reached = 0; // the larger relative error of the two estimates
-    std::wstring stop;  // why the study stopped short of converging
+    double order = 0;          // observed order of Z0 (0 when it could not be seen)
+    bool extrapolated = false; // false: the finest solve stands (order not the panels' 2)
+    double reached = 0;        // the larger relative error of the two estimates
+    std::wstring stop;         // why the study stopped short of converging
     bool cancelled = false;
 };
 
 // Solves the accurate variant on meshes of step s, s/2, s/4, ... from the fields' mesh
 // step (AUTO: twice the automatic step), each halving refining every panel set, and
-// extrapolates the last three solves (Richardson with the observed order) after each;
+// estimates from the last three solves after each (richardson_estimate: extrapolated
+// when their order is the panels' second order, else the finest solve stands);
 // stops when both estimates' relative errors are within tolerance (at least three
 // solves), when a solve fails or is refused (the next mesh would not fit the memory
 // available), or after max_solves. The best estimate so far is kept either way.
@@ -109,6 +111,16 @@ struct sweep {
 // The number of values from `from` to `to` in steps of `step` (the last one within
 // rounding of `to`), or 0 when the step does not lead there in at most 10000 steps.
 long study_sweep_count(double from, double to, double step);
+
+// Value k of a sweep, from + k step, with a value that should be zero (from -0.5 in
+// steps of 0.25) made zero: the typed ends carry their decimal rounding, and a length
+// near 1e-16 would be taken for a real, absurdly narrow strip.
+double study_sweep_value(double from, double step, long k);
+
+// Calls run(value) for each value of a sweep (study_sweep_count's rule) until the
+// environment's cancel flag is set; returns whether it was.
+bool study_sweep_each(double from, double to, double step, const calc_env &env,
+                      const std::function<void(double)> &run);
 
 // One run per value of the field: from, from + step, ... up to to.
 sweep study_sweep(const field_texts &fields, input_field field, double from, double to, double step,

@@ -8,17 +8,6 @@
 #include <cmath>
 #include <cstdio>
 
-namespace {
-
-std::string printf_string(const char *format, auto... values) {
-    c_locale_scope numbers_in_c_locale;
-    char text[512];
-    std::snprintf(text, sizeof text, format, values...);
-    return text;
-}
-
-} // namespace
-
 std::string study_field_label(input_field field) {
     const field_spec &f = field_spec_of(field);
     return f.unit == field_unit::length ? std::string(f.label) + " (mm)" : std::string(f.label);
@@ -48,10 +37,14 @@ std::vector<std::string> convergence_verdict(const convergence &c, double tolera
     }
     if (c.estimated) {
         lines.push_back(
-            c.order > 0
+            c.extrapolated
                 ? printf_string(
                       "Z0 = %.6f +- %.6f Ohm (Richardson extrapolation, observed order %.2f)", c.z0,
                       c.z0_error, c.order)
+            : c.order > 0
+                ? printf_string("Z0 = %.6f +- %.6f Ohm (observed order %.2f, not the panels' 2: "
+                                "last solve)",
+                                c.z0, c.z0_error, c.order)
                 : printf_string("Z0 = %.6f +- %.6f Ohm (no orderly approach: last solve)", c.z0,
                                 c.z0_error));
         lines.push_back(

@@ -25,11 +25,11 @@ struct problem_result {
 // free charge is its total charge.
 env_vector<double> vacuum_functionals(const calc_env &env, const panel_set *set) {
     std::int32_t s = set->conductor_count;
-    env_vector<double> f(std::size_t(set->electrode_count) * std::size_t(s), 0.0,
+    env_vector<double> f(std::size_t(panel_set_functionals(*set)) * std::size_t(s), 0.0,
                          env_allocator<double>(env));
     for (std::int32_t i = 0; i < s; ++i) {
         const panel_t &p = set->panels[std::size_t(i)];
-        f[std::size_t(p.electrode) * std::size_t(s) + std::size_t(i)] = p.length;
+        f[std::size_t(panel_set_functional(*set, p)) * std::size_t(s) + std::size_t(i)] = p.length;
     }
     return f;
 }
@@ -39,7 +39,7 @@ problem_result solve_problem(const calc_env &env, const panel_set *set, lu_syste
                              const env_vector<double> &f) {
     std::int32_t n = lu->n;
     problem_result result(env);
-    if (lu_factor(env, lu) != 0) return result;
+    if (!lu->factored && lu_factor(env, lu) != 0) return result;
 
     auto on_electrode = [&](std::int32_t i, int k) {
         return set->panels[std::size_t(i)].electrode == k;
@@ -100,43 +100,75 @@ double stopped(const calc_env &env) {
     return env_cancelled(env) ? calc_cancelled(env) : calc_failed(env);
 }
 
-double solve_set(const calc_env &env, const panel_set *set, accurate_solution *solution) {
+// Fills, factorises and solves the vacuum problem, then the problem with the
+// dielectrics, through solve(lu, f, vacuum); the vacuum system is copied out of the full
+// one when both fit the working set at once, else filled and solved on its own before
+// the full system exists. Returns false, the reason reported, when either could not be
+// had or solved; true otherwise.
+template <class Solve>
+bool solve_both(const calc_env &env, const panel_set *set, env_vector<double> &f, Solve &&solve) {
     std::int32_t n = std::int32_t(set->panels.size());
     std::int32_t s = set->conductor_count;
+    std::size_t rows = std::size_t(panel_set_functionals(*set));
     env_info(env, L"Filling matrix");
-    // The vacuum problem first, copied from the slab system when both fit the working
-    // set at once, else filled and solved on its own before the slab system exists.
     lu_ptr slab_lu;
-    env_vector<double> f(std::size_t(set->electrode_count) * std::size_t(n), 0.0,
-                         env_allocator<double>(env));
+    f.assign(rows * std::size_t(n), 0.0);
+    if (n == s) {
+        // No interface: the potential rows do not depend on the permittivities, so both
+        // problems share one system and one factorisation, and differ in their charges.
+        slab_lu.reset(lu_new(env, n));
+        if (!slab_lu) return calc_failed(env), false;
+        if (!panel_system_fill(env, set, false, slab_lu->a, f.data()))
+            return calc_cancelled(env), false;
+        env_info(env, L"Solving");
+        if (!solve(slab_lu.get(), vacuum_functionals(env, set), true) ||
+            !solve(slab_lu.get(), f, false))
+            return stopped(env), false;
+        return true;
+    }
     lu_ptr vacuum_lu(lu_new(env, s));
-    if (!vacuum_lu) return calc_failed(env);
+    if (!vacuum_lu) return calc_failed(env), false;
     if (vacuum_fits_beside(n, s)) {
         slab_lu.reset(lu_new(env, n));
-        if (!slab_lu) return calc_failed(env);
-        if (!panel_system_fill(env, set, false, slab_lu->a, f.data())) return calc_cancelled(env);
+        if (!slab_lu) return calc_failed(env), false;
+        if (!panel_system_fill(env, set, false, slab_lu->a, f.data()))
+            return calc_cancelled(env), false;
         for (std::int32_t j = 0; j < s; ++j) {
             for (std::int32_t i = 0; i < s; ++i)
                 vacuum_lu->a[std::size_t(j) * s + i] = slab_lu->a[std::size_t(j) * n + i];
         }
     } else {
-        env_vector<double> unused(std::size_t(set->electrode_count) * std::size_t(s), 0.0,
-                                  env_allocator<double>(env));
+        env_vector<double> unused(rows * std::size_t(s), 0.0, env_allocator<double>(env));
         if (!panel_system_fill(env, set, true, vacuum_lu->a, unused.data()))
-            return calc_cancelled(env);
+            return calc_cancelled(env), false;
     }
     env_info(env, L"Solving");
-    problem_result vacuum = solve_problem(env, set, vacuum_lu.get(), vacuum_functionals(env, set));
+    bool vacuum_ok = solve(vacuum_lu.get(), vacuum_functionals(env, set), true);
     vacuum_lu.reset();
-    if (!vacuum.ok) return stopped(env);
+    if (!vacuum_ok) return stopped(env), false;
     if (!slab_lu) {
         slab_lu.reset(lu_new(env, n));
-        if (!slab_lu) return calc_failed(env);
-        if (!panel_system_fill(env, set, false, slab_lu->a, f.data())) return calc_cancelled(env);
+        if (!slab_lu) return calc_failed(env), false;
+        if (!panel_system_fill(env, set, false, slab_lu->a, f.data()))
+            return calc_cancelled(env), false;
     }
-    problem_result slab = solve_problem(env, set, slab_lu.get(), f);
-    slab_lu.reset();
-    if (!slab.ok) return stopped(env);
+    bool slab_ok = solve(slab_lu.get(), f, false);
+    if (!slab_ok) return stopped(env), false;
+    return true;
+}
+
+double solve_set(const calc_env &env, const panel_set *set, accurate_solution *solution) {
+    std::int32_t n = std::int32_t(set->panels.size());
+    std::int32_t s = set->conductor_count;
+    env_vector<double> f{env_allocator<double>(env)};
+    problem_result vacuum(env), slab(env);
+    bool solved = solve_both(env, set, f,
+                             [&](lu_system *lu, const env_vector<double> &functionals, bool air) {
+                                 problem_result &r = air ? vacuum : slab;
+                                 r = solve_problem(env, set, lu, functionals);
+                                 return r.ok;
+                             });
+    if (!solved) return -1.0;
     double z0 = 1.0 / (accurate_light_speed * std::sqrt(vacuum.capacitance * slab.capacitance));
     if (!std::isfinite(z0)) {
         env_error(env, L"The system has no finite solution");
@@ -172,6 +204,78 @@ double solve_set(const calc_env &env, const panel_set *set, accurate_solution *s
     return z0;
 }
 
+// One problem of the capacitance matrix: every signal electrode's drive at once, and
+// with a floating reference the drive of every conductor at once, whose multiple makes
+// each solution neutral without changing its voltages against the ground conductors.
+bool solve_columns(const calc_env &env, const panel_set *set, lu_system *lu,
+                   const env_vector<double> &f, double *out) {
+    std::int32_t n = lu->n;
+    int m = set->electrode_count, rows = panel_set_functionals(*set);
+    bool floating = !set->ground_plane && !set->upper_plane && set->mirror_sign > 0;
+    int count = m + (floating ? 1 : 0);
+    if (!lu->factored && lu_factor(env, lu) != 0) return false;
+    env_vector<double> x(std::size_t(n) * std::size_t(count), 0.0, env_allocator<double>(env));
+    // Floating, the last drive raises every conductor by 1 V: the common potential.
+    for (std::int32_t i = 0; i < set->conductor_count; ++i) {
+        int k = set->panels[std::size_t(i)].electrode;
+        if (k != xs_ground) x[std::size_t(k) * n + std::size_t(i)] = 1;
+        if (floating) x[std::size_t(m) * n + std::size_t(i)] = 1;
+    }
+    if (lu_solve(lu, false, x.data(), count) != 0) return false;
+    // charge[r * count + k]: functional r of solution k.
+    env_vector<double> charge(std::size_t(rows) * std::size_t(count), 0.0,
+                              env_allocator<double>(env));
+    for (int r = 0; r < rows; ++r) {
+        for (int k = 0; k < count; ++k) {
+            double q = 0;
+            for (std::int32_t j = 0; j < n; ++j)
+                q +=
+                    f[std::size_t(r) * n + std::size_t(j)] * x[std::size_t(k) * n + std::size_t(j)];
+            charge[std::size_t(r) * count + std::size_t(k)] = q;
+        }
+    }
+    // A mirrored set's kept panels stand for themselves and their images, except for a
+    // pair's half, whose image is the other conductor.
+    double halves = set->mirror_x && !set->mirror_pair ? 2 : 1;
+    for (int k = 0; k < m; ++k) {
+        double shift = 0;
+        if (floating) {
+            double net = 0, ground_net = 0;
+            for (int r = 0; r < rows; ++r) {
+                net += charge[std::size_t(r) * count + std::size_t(k)];
+                ground_net += charge[std::size_t(r) * count + std::size_t(m)];
+            }
+            shift = -net / ground_net;
+        }
+        for (int i = 0; i < m; ++i) {
+            double q = charge[std::size_t(i) * count + std::size_t(k)] +
+                       shift * charge[std::size_t(i) * count + std::size_t(m)];
+            out[std::size_t(i) * m + std::size_t(k)] = accurate_epsilon0 * halves * q;
+        }
+    }
+    for (int i = 0; i < m * m; ++i) {
+        if (!std::isfinite(out[i])) {
+            env_error(env, L"The system has no finite solution");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool capacitances(const calc_env &env, const panel_set *set, double *c, double *c0) {
+    bool floating = !set->ground_plane && !set->upper_plane;
+    if (set->electrode_count < 1 || (floating && !set->ground_conductors)) {
+        env_error(env, L"The cross-section needs a signal conductor and a reference: a plane "
+                       L"or a ground conductor");
+        return calc_failed(env), false;
+    }
+    env_vector<double> f{env_allocator<double>(env)};
+    return solve_both(env, set, f,
+                      [&](lu_system *lu, const env_vector<double> &functionals, bool air) {
+                          return solve_columns(env, set, lu, functionals, air ? c0 : c);
+                      });
+}
+
 } // namespace
 
 double accurate_solve(const calc_env &env, const panel_set *set, accurate_solution *solution) {
@@ -180,5 +284,14 @@ double accurate_solve(const calc_env &env, const panel_set *set, accurate_soluti
     } catch (const std::bad_alloc &) {
         env_error(env, L"Not enough memory for the solve");
         return calc_failed(env);
+    }
+}
+
+bool accurate_capacitances(const calc_env &env, const panel_set *set, double *c, double *c0) {
+    try {
+        return capacitances(env, set, c, c0);
+    } catch (const std::bad_alloc &) {
+        env_error(env, L"Not enough memory for the solve");
+        return calc_failed(env), false;
     }
 }

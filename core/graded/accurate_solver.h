@@ -32,3 +32,14 @@ std::size_t accurate_solve_bytes(std::int32_t panel_count);
 // Solves the set. Returns Z0, or -1.0 after reporting the failure through the
 // environment's sinks ("Calculation failed" last); the solution is then not written.
 double accurate_solve(const calc_env &env, const panel_set *set, accurate_solution *solution);
+
+// The Maxwell capacitance matrices of the set's signal electrodes (n = electrode_count):
+// c with the dielectrics and c0 in vacuum, n x n row-major in farads per metre, of the
+// whole section (a mirrored set's kept half with its image). Column k holds the free
+// charges when electrode k is at 1 V and every other conductor at the reference: the
+// planes and the ground conductors, or, with no plane (a coplanar line, a coaxial
+// shield), the ground conductors at the common potential that leaves the section without
+// net charge, as a line's return current demands. One factorisation per problem serves
+// every electrode. Returns true, or false after reporting the failure ("Calculation
+// failed" or the cancellation last), c and c0 then not to be used.
+bool accurate_capacitances(const calc_env &env, const panel_set *set, double *c, double *c0);

@@ -39,7 +39,15 @@ double xs_permittivity_at(const cross_section &section, xs_point p) {
     for (const xs_dielectric &d : section.dielectrics) {
         if (xs_inside(d.outline, p)) return d.epsilon_r;
     }
-    return 1.0;
+    return section.background_epsilon_r;
+}
+
+bool xs_has_reference(const cross_section &section) {
+    if (section.ground_plane || section.upper_plane) return true;
+    return std::any_of(section.conductors.begin(), section.conductors.end(),
+                       [](const xs_conductor &c) { return c.electrode == xs_ground; }) ||
+           std::any_of(section.rounds.begin(), section.rounds.end(),
+                       [](const xs_round &r) { return r.electrode == xs_ground; });
 }
 
 double xs_along_outline(const xs_conductor &conductor, xs_point p) {

@@ -1,6 +1,7 @@
 // The cross-section of a line as data: conductors and dielectric regions as polygons in
-// the x-y plane (metres), surrounded by air, optionally over an infinite ground plane at
-// y = 0 (everything below it is conductor at zero potential). The boundary-element layer
+// the x-y plane (metres), in a background medium (air unless stated), optionally over an
+// infinite ground plane at y = 0 (everything below it is conductor at zero potential)
+// and under a second one at y = H (everything above it likewise). The boundary-element layer
 // meshes whatever is described here, so a further conductor or layer (a cover, coplanar
 // grounds, a second trace) is a new description, not a new solver.
 #pragma once
@@ -15,11 +16,27 @@ struct xs_point {
     double y;
 };
 
+// The electrode number of a ground conductor: at the reference potential, like the planes.
+constexpr int xs_ground = -1;
+
 // A conductor: a closed counter-clockwise polygon, or two points for a sheet of zero
-// thickness (both of its sides face the surrounding media).
+// thickness (both of its sides face the surrounding media). A conductor with a hole (a
+// coaxial shield) is one polygon that runs round the outside, in along a cut, round the
+// hole the other way and back: the cut has conductor on both sides and carries no panel.
 struct xs_conductor {
     std::vector<xs_point> outline;
-    int electrode; // 0 the top strip, 1 the bottom strip
+    int electrode; // signal conductors 0 .. electrode_count - 1, or xs_ground
+};
+
+// A round conductor (a wire) of the given radius, or, enclosing, the inner surface of
+// a shield that fills everything outside the circle. Its panels are chords of the
+// circle itself, as many more as the density asks, so that refinement converges to the
+// circle and not to a polygon drawn once.
+struct xs_round {
+    xs_point centre;
+    double radius;
+    int electrode;
+    bool enclosing;
 };
 
 // A dielectric region: a closed counter-clockwise polygon of one relative permittivity.
@@ -30,11 +47,26 @@ struct xs_dielectric {
 
 struct cross_section {
     std::vector<xs_conductor> conductors;
-    std::vector<xs_dielectric> dielectrics;
-    bool ground_plane;   // an infinite conductor fills y < 0
-    bool mirror_x;       // the section is its own mirror image in the plane x = 0
-    int electrode_count; // conductors besides the ground plane carry electrodes 0 .. count-1
+    std::vector<xs_dielectric> dielectrics; // the first holding a point gives its permittivity
+    std::vector<xs_round> rounds;           // after the polygons, in the panels' order
+    bool ground_plane;                      // an infinite conductor fills y < 0
+    bool mirror_x;            // the section is its own mirror image in the plane x = 0
+    int electrode_count;      // signal conductors carry electrodes 0 .. count-1
+    bool upper_plane = false; // an infinite conductor fills y > upper_height
+    double upper_height = 0;
+    double background_epsilon_r = 1; // outside every dielectric region
+    // With mirror_x: signal conductors 0 and 1 are each other's mirror images (a
+    // symmetric pair), solved as its even and odd halves; otherwise every conductor is
+    // its own mirror image.
+    bool mirror_pair = false;
+    // Split every boundary segment under each conductor corner near it, so that a long
+    // layer refines where a conductor comes close (a cover over an embedded trace). The
+    // two-strip line's layout predates this and keeps its panels.
+    bool cut_under_corners = false;
 };
+
+// Whether anything holds the potential's reference: a plane or a ground conductor.
+bool xs_has_reference(const cross_section &section);
 
 // Whether a point lies inside a closed polygon (even-odd rule); a point on an edge may
 // count either way. Cannot fail.

@@ -3,6 +3,7 @@
 
 #include "core/base/worker_pool.h"
 #include "core/graded/panel_integrals.h"
+#include "core/graded/plate_green.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,21 +12,41 @@ namespace {
 
 constexpr double two_pi = 6.283185307179586;
 
-// A source panel with its images: its mirror in x = 0 with the same charge, and the
-// ground plane's images (y -> -y) of both with the opposite charge.
+// A source panel with its images: its mirror in x = 0 with the charge times the mirror
+// sign, and each plane's image (y -> -y, y -> 2H - y) of both with the opposite charge.
+// Between two plates the nearest images are exact in closed form and the rest of the
+// plates' Green's function is the smooth remainder.
 struct source_images {
-    panel_frame frames[4];
-    double signs[4];
+    panel_frame frames[6];
+    double signs[6];
     int count;
+    xs_point ends[2][2];
+    double end_signs[2];
+    int originals;
+    double spacing; // between two plates, else 0
 
-    source_images(const panel_set &set, const panel_t &source) : frames{}, signs{}, count(0) {
-        xs_point a = source.a, b = source.b;
-        add(a, b, 1);
-        if (set.mirror_x) add({-b.x, b.y}, {-a.x, a.y}, 1);
-        if (set.ground_plane) {
-            add({a.x, -a.y}, {b.x, -b.y}, -1);
-            if (set.mirror_x) add({-b.x, -b.y}, {-a.x, -a.y}, -1);
+    source_images(const panel_set &set, const panel_t &source)
+        : frames{}, signs{}, count(0), ends{}, end_signs{}, originals(0),
+          spacing(set.ground_plane && set.upper_plane ? set.upper_height : 0) {
+        original(source.a, source.b, 1);
+        if (set.mirror_x)
+            original({-source.b.x, source.b.y}, {-source.a.x, source.a.y}, set.mirror_sign);
+        for (int k = 0, n = originals; k < n; ++k) {
+            xs_point a = ends[k][0], b = ends[k][1];
+            if (set.ground_plane) add({a.x, -a.y}, {b.x, -b.y}, -end_signs[k]);
         }
+        for (int k = 0, n = originals; k < n; ++k) {
+            xs_point a = ends[k][0], b = ends[k][1];
+            double top = 2 * set.upper_height;
+            if (set.upper_plane) add({a.x, top - a.y}, {b.x, top - b.y}, -end_signs[k]);
+        }
+    }
+
+    void original(xs_point a, xs_point b, double sign) {
+        add(a, b, sign);
+        ends[originals][0] = a;
+        ends[originals][1] = b;
+        end_signs[originals++] = sign;
     }
 
     void add(xs_point a, xs_point b, double sign) {
@@ -36,11 +57,16 @@ struct source_images {
     // Potential and gradient integrals of the panel and its images at point p.
     panel_influence at(xs_point p) const {
         panel_influence sum = panel_integrals_at(frames[0], p);
-        for (int k = 1; k < count; ++k) {
-            panel_influence e = panel_integrals_at(frames[k], p);
-            sum.potential += signs[k] * e.potential;
-            sum.gradient_x += signs[k] * e.gradient_x;
-            sum.gradient_y += signs[k] * e.gradient_y;
+        auto accumulate = [&sum](double sign, const panel_influence &e) {
+            sum.potential += sign * e.potential;
+            sum.gradient_x += sign * e.gradient_x;
+            sum.gradient_y += sign * e.gradient_y;
+        };
+        for (int k = 1; k < count; ++k)
+            accumulate(signs[k], panel_integrals_at(frames[k], p));
+        if (spacing > 0) {
+            for (int k = 0; k < originals; ++k)
+                accumulate(end_signs[k], plate_remainder(ends[k][0], ends[k][1], spacing, p));
         }
         return sum;
     }
@@ -55,7 +81,7 @@ bool panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, d
     auto fill_column = [&](std::int32_t j) {
         double *column = a + std::size_t(j) * std::size_t(n);
         source_images source(*set, panels[std::size_t(j)]);
-        for (int k = 0; k < set->electrode_count; ++k)
+        for (int k = 0; k < panel_set_functionals(*set); ++k)
             f[std::size_t(k) * n + j] = 0;
         for (std::int32_t i = 0; i < n; ++i) {
             const panel_t &row = panels[std::size_t(i)];
@@ -68,7 +94,7 @@ bool panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, d
                 continue;
             }
             column[i] = -e.potential / two_pi;
-            double &free = f[std::size_t(row.electrode) * n + j];
+            double &free = f[std::size_t(panel_set_functional(*set, row)) * n + j];
             if (row.kind == panel_kind::sheet) {
                 free += row.length * ((eps_f - eps_b) * field + (i == j ? (eps_f + eps_b) / 2 : 0));
             } else if (i == j) {

@@ -27,31 +27,45 @@ point_key key(xs_point p) {
 
 struct segment {
     xs_point a, b;
-    int sheet_electrode; // the sheet it lies on, or -1
+    bool sheet;    // on a conductor of zero thickness
+    int electrode; // that sheet's
 };
 
 medium medium_at(const cross_section &section, xs_point p) {
     if (section.ground_plane && p.y < 0) return {true, true, 1.0};
+    if (section.upper_plane && p.y > section.upper_height) return {true, true, 1.0};
     for (const xs_conductor &c : section.conductors) {
         if (c.outline.size() > 2 && xs_inside(c.outline, p)) return {true, false, 1.0};
+    }
+    for (const xs_round &r : section.rounds) {
+        double d = std::hypot(p.x - r.centre.x, p.y - r.centre.y);
+        if (r.enclosing ? d > r.radius : d < r.radius) return {true, false, 1.0};
     }
     return {false, false, xs_permittivity_at(section, p)};
 }
 
+using scale_map = env_map<point_key, double>;
+
 // Every edge of every polygon, split at the corners of the others that lie on it, with
 // each piece kept once (conductors first, so that their pieces keep their orientation).
-env_vector<segment> boundary_segments(const calc_env &env, const cross_section &section) {
+// With cut_under_corners, an edge is also split under each conductor corner closer to
+// it than a quarter of its length, and near records that corner's distance at the cut:
+// the field varies on that scale there, however far the edge's own ends are.
+env_vector<segment> boundary_segments(const calc_env &env, const cross_section &section,
+                                      scale_map &near) {
     env_vector<segment> edges{env_allocator<segment>(env)};
     env_vector<xs_point> corners{env_allocator<xs_point>(env)};
-    auto add_polygon = [&](const std::vector<xs_point> &outline, int sheet_electrode) {
+    std::size_t conductor_corners = 0;
+    auto add_polygon = [&](const std::vector<xs_point> &outline, int electrode) {
         std::size_t n = outline.size();
         std::size_t count = n == 2 ? 1 : n;
         for (std::size_t i = 0; i < count; ++i)
-            edges.push_back({outline[i], outline[(i + 1) % n], sheet_electrode});
+            edges.push_back({outline[i], outline[(i + 1) % n], n == 2, electrode});
         corners.insert(corners.end(), outline.begin(), outline.end());
     };
     for (const xs_conductor &c : section.conductors)
-        add_polygon(c.outline, c.outline.size() == 2 ? c.electrode : -1);
+        add_polygon(c.outline, c.electrode);
+    conductor_corners = corners.size();
     for (const xs_dielectric &d : section.dielectrics)
         add_polygon(d.outline, -1);
 
@@ -73,6 +87,26 @@ env_vector<segment> boundary_segments(const calc_env &env, const cross_section &
             if (std::fabs(cross) <= 1e-12 * length2 && along > 0 && along < 1)
                 cuts.push_back({along, c});
         }
+        for (std::size_t k = 0; section.cut_under_corners && k < conductor_corners; ++k) {
+            xs_point c = corners[k];
+            double cross = (c.x - edge.a.x) * dy - (c.y - edge.a.y) * dx;
+            double along = ((c.x - edge.a.x) * dx + (c.y - edge.a.y) * dy) / length2;
+            double distance = std::fabs(cross) / std::sqrt(length2);
+            if (std::fabs(cross) <= 1e-12 * length2 || !(along > 0 && along < 1) ||
+                distance > 0.25 * std::sqrt(length2))
+                continue;
+            // On an axis-parallel edge the foot takes the corner's own coordinate, so
+            // that it meets the cuts of the corners above it exactly.
+            xs_point foot = dy == 0   ? xs_point{c.x, edge.a.y}
+                            : dx == 0 ? xs_point{edge.a.x, c.y}
+                                      : xs_point{edge.a.x + along * dx, edge.a.y + along * dy};
+            if (std::any_of(corners.begin(), corners.end(),
+                            [&foot](xs_point p) { return key(p) == key(foot); }))
+                continue;
+            cuts.push_back({along, foot});
+            auto [at, fresh] = near.emplace(key(foot), distance);
+            if (!fresh) at->second = std::min(at->second, distance);
+        }
         std::sort(cuts.begin(), cuts.end(),
                   [](const auto &x, const auto &y) { return x.first < y.first; });
         xs_point from = edge.a;
@@ -83,9 +117,10 @@ env_vector<segment> boundary_segments(const calc_env &env, const cross_section &
             auto [at, fresh] =
                 seen.emplace(u < v ? std::make_pair(u, v) : std::make_pair(v, u), pieces.size());
             if (fresh) {
-                pieces.push_back({from, to, edge.sheet_electrode});
-            } else if (edge.sheet_electrode >= 0) {
-                pieces[at->second].sheet_electrode = edge.sheet_electrode;
+                pieces.push_back({from, to, edge.sheet, edge.electrode});
+            } else if (edge.sheet) {
+                pieces[at->second].sheet = true;
+                pieces[at->second].electrode = edge.electrode;
             }
             from = to;
         }
@@ -97,11 +132,45 @@ env_vector<segment> boundary_segments(const calc_env &env, const cross_section &
 struct classified {
     panel_t proto;
     double end_size_a = 0, end_size_b = 0;
+    bool chord = false; // of a round conductor: one panel, no grading
 };
 
-env_vector<classified> classify(const calc_env &env, const cross_section &section) {
+// Chords a round conductor gets at density 1; a multiple of four, so that no chord
+// straddles the mirror plane.
+constexpr int round_chords = 32;
+
+// The round conductors' chords, counter-clockwise from angle 0: the normal points out
+// of a wire and into a shield's hole, towards the medium the chord touches.
+void add_chords(const cross_section &section, double density, env_vector<classified> &kept) {
+    for (const xs_round &r : section.rounds) {
+        int n = 4 * int(std::ceil(round_chords * density / 4 - 1e-9));
+        double eps = xs_permittivity_at(
+            section, {r.centre.x + (r.enclosing ? 0.999 : 1.001) * r.radius, r.centre.y});
+        // The corners on the vertical through the centre lie exactly on it.
+        auto corner = [&](int k) {
+            double u = 6.283185307179586 * (k % n) / n;
+            double x = 4 * (k % n) == n || 4 * (k % n) == 3 * n ? 0.0 : r.radius * std::cos(u);
+            return xs_point{r.centre.x + x, r.centre.y + r.radius * std::sin(u)};
+        };
+        for (int k = 0; k < n; ++k) {
+            xs_point a = corner(k), b = corner(k + 1);
+            double length = std::hypot(b.x - a.x, b.y - a.y);
+            xs_point left{-(b.y - a.y) / length, (b.x - a.x) / length};
+            xs_point normal = r.enclosing ? left : xs_point{-left.x, -left.y};
+            panel_t proto{a,           b,      {(a.x + b.x) / 2, (a.y + b.y) / 2},
+                          length,      normal, panel_kind::conductor,
+                          r.electrode, eps,    eps};
+            classified c{proto};
+            c.chord = true;
+            kept.push_back(c);
+        }
+    }
+}
+
+env_vector<classified> classify(const calc_env &env, const cross_section &section, double density) {
     env_vector<classified> kept{env_allocator<classified>(env)};
-    for (const segment &s : boundary_segments(env, section)) {
+    scale_map near{env_allocator<std::pair<const point_key, double>>(env)};
+    for (const segment &s : boundary_segments(env, section, near)) {
         double dx = s.b.x - s.a.x, dy = s.b.y - s.a.y;
         double length = std::hypot(dx, dy);
         if (!(length > 0)) continue;
@@ -111,13 +180,13 @@ env_vector<classified> classify(const calc_env &env, const cross_section &sectio
         medium l = medium_at(section, {mid.x + probe * left.x, mid.y + probe * left.y});
         medium r = medium_at(section, {mid.x - probe * left.x, mid.y - probe * left.y});
         panel_t proto{s.a, s.b, mid, length, left, panel_kind::interface, -1, l.eps, r.eps};
-        // A boundary on the ground plane or inside conductors needs no panel: the mirror
-        // image accounts for the plane.
+        // A boundary on a plane or inside conductors needs no panel: the plane's Green's
+        // function accounts for it.
         if (l.ground || r.ground || (l.conductor && r.conductor)) continue;
-        if (s.sheet_electrode >= 0) {
+        if (s.sheet) {
             if (l.conductor || r.conductor) continue;
             proto.kind = panel_kind::sheet;
-            proto.electrode = s.sheet_electrode;
+            proto.electrode = s.electrode;
         } else if (l.conductor || r.conductor) {
             // Which conductor: the one whose interior the probe found.
             xs_point in = l.conductor ? xs_point{mid.x + probe * left.x, mid.y + probe * left.y}
@@ -137,6 +206,7 @@ env_vector<classified> classify(const calc_env &env, const cross_section &sectio
         }
         kept.push_back({proto});
     }
+    add_chords(section, density, kept);
     // Each end's feature size: the shortest kept segment meeting there.
     env_map<point_key, double> feature{env_allocator<std::pair<const point_key, double>>(env)};
     auto note = [&feature](xs_point p, double length) {
@@ -147,13 +217,23 @@ env_vector<classified> classify(const calc_env &env, const cross_section &sectio
         note(c.proto.a, c.proto.length);
         note(c.proto.b, c.proto.length);
     }
+    // Under a conductor corner the field is smooth on the scale of its distance: half of
+    // it is the end size there, unless a corner of the edge itself sits at the point.
+    auto end_size = [&](xs_point p) {
+        double size = end_fraction * feature[key(p)];
+        auto under = near.find(key(p));
+        return under == near.end() ? size : std::max(size, 0.5 * under->second);
+    };
     for (classified &c : kept) {
-        c.end_size_a = end_fraction * feature[key(c.proto.a)];
-        c.end_size_b = end_fraction * feature[key(c.proto.b)];
+        c.end_size_a = end_size(c.proto.a);
+        c.end_size_b = end_size(c.proto.b);
     }
     std::stable_sort(kept.begin(), kept.end(), [](const classified &x, const classified &y) {
+        // Signal conductors in their order, then the ground conductors, then interfaces.
         auto rank = [](const classified &c) {
-            return c.proto.kind == panel_kind::interface ? 1 << 20 : c.proto.electrode;
+            return c.proto.kind == panel_kind::interface ? 1 << 20
+                   : c.proto.electrode == xs_ground      ? 1 << 19
+                                                         : c.proto.electrode;
         };
         return rank(x) < rank(y);
     });
@@ -177,9 +257,13 @@ struct grading {
           phi_c(std::log((xc + fa) / fa) / slope),
           phi_total(phi_c + std::log((length - xc + fb) / fb) / slope),
           even(mirror_x && (c.proto.a.x < 0) != (c.proto.b.x < 0) && c.proto.a.x != 0 &&
-               c.proto.b.x != 0) {}
+               c.proto.b.x != 0),
+          chord(c.chord) {}
+
+    bool chord;
 
     std::int32_t panels() const {
+        if (chord) return 1;
         double n = std::ceil(phi_total - 1e-9);
         if (even) n = 2 * std::ceil(n / 2);
         return n < 1 ? 1 : n > 1e9 ? std::int32_t(1e9) : std::int32_t(n);
@@ -208,7 +292,7 @@ namespace {
 std::int32_t count_panels(const calc_env &env, const cross_section &section, double density) {
     long long total = 0;
     bool conductor = false;
-    for (const classified &c : classify(env, section)) {
+    for (const classified &c : classify(env, section, density)) {
         total += grading(c, density, section.mirror_x).kept(section.mirror_x, c.proto);
         conductor = conductor || c.proto.kind != panel_kind::interface;
     }
@@ -222,7 +306,7 @@ std::int32_t count_panels(const calc_env &env, const cross_section &section, dou
 // Lays the panels of every classified segment into set; false after reporting when a
 // segment cannot be graded at this density.
 bool lay_panels(const calc_env &env, const cross_section &section, double density, panel_set &set) {
-    for (const classified &c : classify(env, section)) {
+    for (const classified &c : classify(env, section, density)) {
         grading g(c, density, section.mirror_x);
         if (!(g.fa > 0 && g.fb > 0 && g.phi_total > 0 && g.phi_total < 2e9)) {
             env_error(env, L"The geometry cannot be meshed at this step");
@@ -297,7 +381,14 @@ panel_set *panels_new(const calc_env &env, const cross_section &section, double 
         set->electrode_count = section.electrode_count;
         set->ground_plane = section.ground_plane;
         set->mirror_x = section.mirror_x;
+        set->mirror_pair = section.mirror_x && section.mirror_pair;
+        set->upper_plane = section.upper_plane;
+        set->upper_height = section.upper_height;
         if (!lay_panels(env, section, density, *set)) return nullptr;
+        set->ground_conductors =
+            std::any_of(set->panels.begin(), set->panels.end(), [](const panel_t &p) {
+                return p.kind != panel_kind::interface && p.electrode == xs_ground;
+            });
     } catch (const std::bad_alloc &) {
         no_memory(env);
         return nullptr;

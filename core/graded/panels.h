@@ -27,16 +27,17 @@ struct panel_t {
     double length;   // metres
     xs_point normal; // unit normal, pointing into the front medium
     panel_kind kind;
-    int electrode;    // conductors and sheets; -1 for interfaces
+    int electrode;    // conductors and sheets (xs_ground for a ground conductor); -1 for interfaces
     double eps_front; // relative permittivity of the medium the normal points into
     double eps_back;  // of the medium behind (sheets and interfaces)
 };
 
-// Conductor and sheet panels come first, electrode 0 before electrode 1 and each
-// conductor's panels in the order of its boundary; then the interface panels.
-// A section that is its own mirror image in x = 0 keeps only the panels right of the
-// plane: each stands for itself and its mirror image, which carries the same charge, so
-// the system has half the unknowns and an eighth of the factorisation's cost.
+// Conductor and sheet panels come first, electrode 0 before electrode 1, the ground
+// conductors last, each conductor's panels in the order of its boundary; then the
+// interface panels. A section that is its own mirror image in x = 0 keeps only the
+// panels right of the plane: each stands for itself and its mirror image, which carries
+// the same charge (mirror_sign 1: an even drive) or the opposite one (-1: an odd drive),
+// so the system has half the unknowns and an eighth of the factorisation's cost.
 struct panel_set {
     explicit panel_set(const calc_env &env) : panels(env_allocator<panel_t>(env)) {}
 
@@ -45,7 +46,23 @@ struct panel_set {
     int electrode_count = 0;
     bool ground_plane = false;
     bool mirror_x = false;
+    double mirror_sign = 1;
+    bool mirror_pair = false; // the kept half is one of a symmetric pair's conductors
+    bool upper_plane = false;
+    double upper_height = 0;
+    bool ground_conductors = false; // some conductor panels are held at the reference
 };
+
+// The free-charge functionals a set's system has: one per signal electrode and, when
+// there are ground conductors, one more for all of them together; and which one a
+// conductor or sheet panel belongs to.
+inline int panel_set_functionals(const panel_set &set) {
+    return set.electrode_count + (set.ground_conductors ? 1 : 0);
+}
+
+inline int panel_set_functional(const panel_set &set, const panel_t &panel) {
+    return panel.electrode == xs_ground ? set.electrode_count : panel.electrode;
+}
 
 // Cuts the cross-section's boundary into panels; density 1 is the base layout, and
 // doubling it doubles the panels of every segment (halving every panel's size). Returns

@@ -1,0 +1,84 @@
+// The two plates' smooth remainder, evaluated without cancellation or overflow.
+#include "core/graded/plate_green.h"
+
+#include <cmath>
+#include <complex>
+
+namespace {
+
+using complex = std::complex<double>;
+
+constexpr double pi = 3.141592653589793;
+
+// ln |sinh(a u) / u| and its derivative a coth(a u) - 1 / u, the part of the logarithm
+// of sinh that the free-space logarithm leaves: a series near u = 0, where both
+// differences cancel, and the exponential's asymptote far along the plates, where sinh
+// would overflow.
+struct smooth_part {
+    double value;
+    complex slope;
+};
+
+smooth_part sinh_over_u(complex u, double a) {
+    complex v = a * u;
+    if (std::abs(v) < 0.05) {
+        complex v2 = v * v;
+        complex log_ratio = v2 * (1.0 / 6 - v2 * (1.0 / 180 - v2 / 2835.0));
+        complex coth_rest = v * (1.0 / 3 - v2 * (1.0 / 45 - v2 * (2.0 / 945)));
+        return {std::log(a) + log_ratio.real(), a * coth_rest};
+    }
+    double side = v.real() < 0 ? -1.0 : 1.0;
+    if (side * v.real() > 20) {
+        // sinh v = side e^(side v) (1 - e^(-2 side v)) / 2, the last factor within 1e-17 of 1.
+        return {side * v.real() - std::log(2.0) - std::log(std::abs(u)), a * side - 1.0 / u};
+    }
+    // One complex exponential gives both; |v| >= 0.05 keeps the difference accurate.
+    complex e = std::exp(v), inverse = 1.0 / e;
+    complex s = (e - inverse) * 0.5, c = (e + inverse) * 0.5;
+    return {std::log(std::abs(s / u)), a * c / s - 1.0 / u};
+}
+
+// The remainder at z of a unit charge at zeta, and its gradient with respect to z.
+panel_influence remainder_at(complex z, complex zeta, double spacing, double a) {
+    complex direct = z - zeta;
+    // z - conj(zeta) has an imaginary part between 0 and 2H: its nearer zero of sinh is
+    // 0 or 2iH, and sinh has the same modulus at both shifts.
+    complex image = z - std::conj(zeta);
+    complex shifted = image - complex(0, 2 * spacing);
+    bool upper = image.imag() > spacing;
+    complex near = upper ? shifted : image, far = upper ? image : shifted;
+    smooth_part d = sinh_over_u(direct, a), i = sinh_over_u(near, a);
+    complex slope = d.slope - i.slope + 1.0 / far;
+    // The gradient of the real part of an analytic function g is (Re g', -Im g').
+    return {d.value - i.value + std::log(std::abs(far)), slope.real(), -slope.imag()};
+}
+
+// Gauss-Legendre on [-1, 1], four points.
+constexpr double nodes[4] = {-0.8611363115940526, -0.3399810435848563, 0.3399810435848563,
+                             0.8611363115940526};
+constexpr double weights[4] = {0.3478548451374538, 0.6521451548625461, 0.6521451548625461,
+                               0.3478548451374538};
+
+} // namespace
+
+panel_influence plate_remainder(xs_point a, xs_point b, double spacing, xs_point p) {
+    double scale = pi / (2 * spacing);
+    double length = std::hypot(b.x - a.x, b.y - a.y);
+    int pieces = int(std::ceil(4 * length / spacing));
+    if (pieces < 1) pieces = 1;
+    complex z(p.x, p.y), start(a.x, a.y), step = (complex(b.x, b.y) - start) / double(pieces);
+    double half = length / pieces / 2;
+    panel_influence sum{0, 0, 0};
+    for (int k = 0; k < pieces; ++k) {
+        complex mid = start + (k + 0.5) * step;
+        for (int q = 0; q < 4; ++q) {
+            complex zeta = mid + 0.5 * nodes[q] * step;
+            panel_influence r = remainder_at(z, zeta, spacing, scale);
+            double w = weights[q] * half;
+            sum.potential += w * r.potential;
+            sum.gradient_x += w * r.gradient_x;
+            sum.gradient_y += w * r.gradient_y;
+        }
+    }
+    return sum;
+}
