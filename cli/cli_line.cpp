@@ -3,10 +3,12 @@
 
 #include "cli/cli_exit.h"
 #include "cli/cli_options.h"
+#include "input/design_file.h"
 #include "input/length_units.h"
 #include "input/line_options.h"
 #include "input/number_syntax.h"
 #include "input/utf8.h"
+#include "input/xs_file.h"
 #include "studies/line_report.h"
 #include "studies/line_search.h"
 #include "studies/study.h"
@@ -30,6 +32,9 @@ struct line_command {
     std::optional<line_target> target;
     double goal = 0;
     std::optional<line_option> solve_for;
+    std::string xs_file;      // a cross-section to compute instead of a named type
+    std::string save_xs_file; // where to write the named type's cross-section
+    std::string save_design_file;
 };
 
 std::string_view option_name(std::string_view arg) {
@@ -88,13 +93,8 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
             continue;
         }
         if (name == "--converge") {
-            std::string_view tolerance = inline_value ? arg.substr(name.size() + 1) : "";
-            if (inline_value && !(tolerance.size() > 1 && tolerance.back() == '%' &&
-                                  parse_option_number(tolerance.substr(0, tolerance.size() - 1),
-                                                      c.tolerance_percent) &&
-                                  c.tolerance_percent > 0 && c.tolerance_percent < 100))
-                return "--converge takes a tolerance in percent above 0 and below 100, such as "
-                       "0.05%";
+            error = cli_parse_tolerance(arg, c.tolerance_percent);
+            if (!error.empty()) return error;
             continue;
         }
         if (name.substr(0, 2) != "--") return "unknown option '" + std::string(arg) + "'";
@@ -118,6 +118,14 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
             if (!error.empty()) return error;
         } else if (name == "--csv") {
             c.csv_file = value;
+        } else if (name == "--design") {
+            continue; // read before the other options
+        } else if (name == "--save-design") {
+            if (value.empty()) return "option '--save-design' needs a file name";
+            c.save_design_file = value;
+        } else if (name == "--xs" || name == "--save-xs") {
+            if (value.empty()) return "option '" + std::string(name) + "' needs a file name";
+            (name == "--xs" ? c.xs_file : c.save_xs_file) = value;
         } else if (name == "--target-z0" || name == "--target-zdiff" ||
                    name == "--target-zcommon") {
             c.target = name == "--target-z0"      ? line_target::z0
@@ -141,6 +149,9 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
             return "unknown option '" + std::string(arg) + "'";
         }
     }
+    if (!c.xs_file.empty() && (c.sweep || c.target || !c.save_xs_file.empty()))
+        return "--xs computes the file as it is: sweeps, syntheses and --save-xs take a --line "
+               "type";
     if (c.target.has_value() != c.solve_for.has_value())
         return "a --target option and --solve-for go together";
     if (c.target && c.sweep) return "a synthesis and --sweep cannot be combined";
@@ -246,19 +257,51 @@ int run_synthesis(const line_command &c, std::FILE *out, std::FILE *err, const c
 
 } // namespace
 
+namespace {
+
+// The design file the arguments start from, or empty.
+std::string design_of(int argc, const char *const *argv) {
+    std::string file;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view value;
+        if (option_name(argv[i]) == "--design" && cli_option_value(argc, argv, i, value).empty())
+            file = value;
+    }
+    return file;
+}
+
+} // namespace
+
 bool cli_is_line_type(int argc, const char *const *argv) {
+    std::string file = design_of(argc, argv);
+    design d;
+    std::string ignored;
+    bool named =
+        !file.empty() && design_read(file, d, ignored) && d.line.type != line_type::two_strip;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
+        if (option_name(arg) == "--xs") return true;
         if (option_name(arg) != "--line") continue;
         std::string_view value = arg.size() > 6 ? arg.substr(7) : i + 1 < argc ? argv[i + 1] : "";
         return value != "two-strip";
     }
-    return false;
+    return named;
 }
 
 int cli_line_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err,
                  const calc_env &limits) {
     line_command c;
+    // A design first (its line, options and tolerance), then the options over it.
+    if (std::string file = design_of(argc, argv); !file.empty()) {
+        design d;
+        std::string error;
+        if (!design_read(file, d, error)) {
+            std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
+            return cli_exit_refused;
+        }
+        c.input = design_line_mm(d);
+        c.tolerance_percent = d.tolerance_percent;
+    }
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         if (option_name(arg) != "--line") continue;
@@ -285,18 +328,47 @@ int cli_line_run(int argc, const char *const *argv, std::FILE *out, std::FILE *e
     if (c.sweep) return run_sweep(c, out, err, env);
     if (c.target) return run_synthesis(c, out, err, env);
     double tolerance = c.tolerance_percent / 100;
-    const char *title = line_type_spec_of(c.input.type).label;
-    if (!c.json) std::fprintf(out, "%s\n", title);
+    cross_section section{};
+    bool from_file = !c.xs_file.empty();
+    std::string title =
+        from_file ? "Cross-section " + c.xs_file : line_type_spec_of(c.input.type).label;
+    if (from_file && !xs_read(c.xs_file, section, error)) {
+        std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
+        return cli_exit_refused;
+    }
+    if (!c.save_design_file.empty()) {
+        design d;
+        d.line = c.input;
+        d.variant = solver_variant::accurate;
+        d.tolerance_percent = c.tolerance_percent;
+        if (!design_validate(d, error) || !design_write(c.save_design_file, d, error)) {
+            std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
+            return cli_exit_not_written;
+        }
+    }
+    if (!c.save_xs_file.empty()) {
+        std::wstring reason;
+        if (!line_build(c.input, section, reason)) {
+            std::fprintf(err, "orvanta-cli: %s\n", wide_to_utf8(reason).c_str());
+            return cli_exit_refused;
+        }
+        if (!xs_write(c.save_xs_file, section, error)) {
+            std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
+            return cli_exit_not_written;
+        }
+    }
+    if (!c.json) std::fprintf(out, "%s\n", title.c_str());
     line_watch watch;
-    line_layout layout{line_signal_count(c.input.type)};
+    line_layout layout{from_file ? section.electrode_count : line_signal_count(c.input.type)};
     if (!c.json)
         watch = [out, layout](const line_point &p) {
             std::fprintf(out, "%s\n", line_step_report(p, layout).c_str());
             std::fflush(out);
         };
-    line_estimate e = line_study_input(c.input, tolerance, c.single, env, watch);
+    line_estimate e = from_file ? line_study_run(section, tolerance, c.single, env, watch)
+                                : line_study_input(c.input, tolerance, c.single, env, watch);
     if (c.json) {
-        std::fputs(line_record_json(&c.input, e, tolerance).c_str(), out);
+        std::fputs(line_record_json(from_file ? nullptr : &c.input, e, tolerance).c_str(), out);
     } else if (!e.estimated) {
         std::fprintf(err, "orvanta-cli: %s\n", wide_to_utf8(e.stop).c_str());
     } else {

@@ -9,6 +9,7 @@
 #include "studies/study.h"
 
 #include <algorithm>
+#include <charconv>
 #include <iterator>
 #include <string_view>
 
@@ -77,6 +78,22 @@ bool parse_option_number(std::string_view text, double &value) {
     std::optional<double> number = number_finite(wide);
     if (number) value = *number;
     return number.has_value();
+}
+
+std::string cli_parse_tolerance(std::string_view arg, double &percent) {
+    std::size_t equals = arg.find('=');
+    if (equals == std::string_view::npos) return {};
+    // A bare number is ambiguous (is 5 five percent or 500%?): only a percentage. It is
+    // read as the decimal it is written as, so that a design saves what was typed.
+    std::string_view text = arg.substr(equals + 1);
+    double value = 0;
+    bool read = text.size() > 1 && text.back() == '%' &&
+                std::from_chars(text.data(), text.data() + text.size() - 1, value).ptr ==
+                    text.data() + text.size() - 1;
+    if (!read || !(value > 0 && value < 100))
+        return "--converge takes a tolerance in percent above 0 and below 100, such as 0.05%";
+    percent = value;
+    return {};
 }
 
 std::string cli_option_value(int argc, const char *const *argv, int &i, std::string_view &value) {
@@ -243,15 +260,8 @@ std::string parse_options(int argc, const char *const *argv, cli_options &option
         if (name == "--converge") {
             options.converge = true;
             // A bare number is ambiguous (is 5 five percent or 500%?): only a percentage.
-            std::string_view tolerance = inline_value ? arg.substr(name.size() + 1) : "";
-            if (inline_value &&
-                !(tolerance.size() > 1 && tolerance.back() == '%' &&
-                  parse_option_number(tolerance.substr(0, tolerance.size() - 1),
-                                      options.tolerance_percent) &&
-                  options.tolerance_percent > 0 && options.tolerance_percent < 100)) {
-                return "--converge takes a tolerance in percent above 0 and below 100, such "
-                       "as 0.05%";
-            }
+            std::string error = cli_parse_tolerance(arg, options.tolerance_percent);
+            if (!error.empty()) return error;
             continue;
         }
 

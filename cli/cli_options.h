@@ -41,6 +41,10 @@ std::string cli_parse(int argc, const char *const *argv, cli_options &options);
 // A number in the calculator's own syntax; false for any other text.
 bool parse_option_number(std::string_view text, double &value);
 
+// The tolerance of --converge=TOL% into percent (unchanged without '='); an empty text,
+// or what is wrong.
+std::string cli_parse_tolerance(std::string_view arg, double &percent);
+
 // The value of the option at argv[i]: after its '=', else the next argument (i then
 // moves past it); an empty text, or what is wrong.
 std::string cli_option_value(int argc, const char *const *argv, int &i, std::string_view &value);

@@ -1,21 +1,17 @@
 // Reading, validating and writing design files.
 #include "input/design_file.h"
 
+#include "core/graded/line_types.h"
+#include "input/file_io.h"
 #include "input/utf8.h"
 
 #include <nlohmann/json.hpp>
 
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-constexpr long max_design_bytes = 1 << 20;
+constexpr std::size_t max_design_bytes = 1 << 20;
 
 // The design's texts as validation reads them, in millimetres.
 class design_source final : public input_source {
@@ -34,33 +30,6 @@ void keep_line(void *joined, const wchar_t *text) {
     std::string &lines = *static_cast<std::string *>(joined);
     if (!lines.empty()) lines += ' ';
     lines += wide_to_utf8(text);
-}
-
-std::string system_error(const std::string &path, const char *what) {
-    return path + ": " + what + ": " + std::strerror(errno);
-}
-
-// The file's bytes, at most max_design_bytes; false with the message when it cannot be.
-bool read_bytes(const std::string &path, std::string &text, std::string &error) {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = system_error(path, "cannot open");
-        return false;
-    }
-    char chunk[4096];
-    std::size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        text.append(chunk, got);
-        if (long(text.size()) > max_design_bytes) {
-            std::fclose(file);
-            error = path + ": too large to be a design file";
-            return false;
-        }
-    }
-    bool failed = std::ferror(file);
-    std::fclose(file);
-    if (failed) error = system_error(path, "cannot read");
-    return !failed;
 }
 
 // The JSON values into d; false with what is wrong (without the file name).
@@ -125,6 +94,32 @@ bool parse_document(const nlohmann::json &doc, design &d, std::string &error) {
         return false;
     }
     d.tolerance_percent = percent;
+    if (!doc.contains("line")) return true;
+    std::optional<line_type> type =
+        doc["line"].is_string() ? line_type_by_name(doc["line"].get<std::string>()) : std::nullopt;
+    if (!type) {
+        error = "\"line\" is no line type";
+        return false;
+    }
+    d.line = line_input_start(*type);
+    const json options = doc.value("line_options", json::object());
+    if (!options.is_object()) {
+        error = "\"line_options\" must be an object";
+        return false;
+    }
+    for (const auto &[key, value] : options.items()) {
+        std::optional<line_option> option = line_option_by_key(key);
+        if (!option || !line_option_applies(*option, *type)) {
+            error = "\"line_options\".\"" + key + "\" is no option of " +
+                    doc["line"].get<std::string>();
+            return false;
+        }
+        if (!value.is_string()) {
+            error = "\"line_options\".\"" + key + "\" must be a text";
+            return false;
+        }
+        d.line.texts[std::size_t(*option)] = utf8_to_wide(value.get<std::string>());
+    }
     return true;
 }
 
@@ -138,9 +133,44 @@ std::wstring design_field_mm(const design &d, input_field field) {
 design::design() {
     for (const field_spec &f : field_specs())
         fields[field_index(f.field)] = f.start;
+    line.type = line_type::two_strip;
 }
 
+line_input design_line_mm(const design &d) {
+    line_input mm = d.line;
+    for (const line_option_spec &o : line_option_specs()) {
+        std::wstring &text = mm.texts[std::size_t(o.option)];
+        if (o.unit == field_unit::length && !text.empty())
+            text = length_text_convert(text, d.unit, length_unit::mm);
+    }
+    return mm;
+}
+
+namespace {
+
+// Whether the line type's texts build a cross-section; false with why.
+bool line_validate(const design &d, std::string &error) {
+    if (d.line.type == line_type::two_strip) return true;
+    line_geometry g;
+    std::wstring reason;
+    if (!line_read(design_line_mm(d), g, reason)) {
+        std::string lines;
+        calc_env env;
+        env.sinks = {keep_line, keep_line, &lines};
+        cross_section xs{};
+        if (line_section(env, g, xs)) return true;
+        error = "line " + std::string(line_type_spec_of(d.line.type).name) + ": " + lines;
+        return false;
+    }
+    error =
+        "line " + std::string(line_type_spec_of(d.line.type).name) + ": " + wide_to_utf8(reason);
+    return false;
+}
+
+} // namespace
+
 bool design_validate(const design &d, std::string &error) {
+    if (!line_validate(d, error)) return false;
     design_source source(d);
     std::string lines;
     calc_env env;
@@ -155,7 +185,7 @@ bool design_validate(const design &d, std::string &error) {
 
 bool design_read(const std::string &path, design &out, std::string &error) {
     std::string text;
-    if (!read_bytes(path, text, error)) return false;
+    if (!file_read_limited(path, max_design_bytes, "a design file", text, error)) return false;
     nlohmann::json doc;
     try {
         doc = nlohmann::json::parse(text);
@@ -180,7 +210,8 @@ bool design_read(const std::string &path, design &out, std::string &error) {
 std::string design_json(const design &d) {
     nlohmann::ordered_json doc;
     doc["format"] = "orvanta-design";
-    doc["version"] = design_format_version;
+    // A two-strip design stays readable by the programs that know version 1 only.
+    doc["version"] = d.line.type == line_type::two_strip ? 1 : design_format_version;
     doc["program"] = ORVANTA_VERSION;
     doc["unit"] = length_unit_name(d.unit);
     nlohmann::ordered_json fields;
@@ -189,41 +220,20 @@ std::string design_json(const design &d) {
     doc["fields"] = fields;
     doc["variant"] = variant_name(d.variant);
     doc["tolerance_percent"] = d.tolerance_percent;
+    if (d.line.type != line_type::two_strip) {
+        doc["line"] = line_type_spec_of(d.line.type).name;
+        nlohmann::ordered_json options = nlohmann::ordered_json::object();
+        for (const line_option_spec &o : line_option_specs()) {
+            const std::wstring &text = d.line.texts[std::size_t(o.option)];
+            if (line_option_applies(o.option, d.line.type) && !text.empty())
+                options[o.key] = wide_to_utf8(text);
+        }
+        doc["line_options"] = options;
+    }
     // A text that is no valid UTF-8 is written with replacement characters, never refused.
     return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 bool design_write(const std::string &path, const design &d, std::string &error) {
-    std::string text = design_json(d);
-    std::string temporary = path + ".XXXXXX";
-    int fd = mkstemp(temporary.data());
-    if (fd < 0) {
-        error = system_error(path, "cannot write");
-        return false;
-    }
-    // The target's mode if it exists, else what a new file gets under the umask.
-    struct stat existing;
-    mode_t mode;
-    if (stat(path.c_str(), &existing) == 0) {
-        mode = existing.st_mode & 07777;
-    } else {
-        mode_t mask = umask(0);
-        umask(mask);
-        mode = 0666 & ~mask;
-    }
-    bool ok = fchmod(fd, mode) == 0;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        ssize_t n = write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += std::size_t(n);
-    }
-    ok = ok && fsync(fd) == 0;
-    int saved = errno;
-    ok = close(fd) == 0 && ok;
-    if (ok && std::rename(temporary.c_str(), path.c_str()) == 0) return true;
-    if (!ok) errno = saved;
-    error = system_error(path, "cannot write");
-    unlink(temporary.c_str());
-    return false;
+    return file_write_atomic(path, design_json(d), error);
 }

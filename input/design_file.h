@@ -1,16 +1,19 @@
 // Design files: one line design kept for another day, as a small versioned JSON document
 // (extension .orvanta) holding the field texts exactly as typed, the unit they were
-// typed in, the solver variant and the convergence tolerance.
+// typed in, the solver variant and the convergence tolerance, and for a named line type
+// (version 2) the type and its option texts.
 #pragma once
 
 #include "core/job/solver_variant.h"
 #include "input/length_units.h"
+#include "input/line_options.h"
 #include "input/read_inputs.h"
 
 #include <string>
 
 // The file format's version; a reader refuses a later one rather than misread it.
-constexpr int design_format_version = 1;
+// Version 1 holds the two-strip line only; version 2 adds "line" and "line_options".
+constexpr int design_format_version = 2;
 
 struct design {
     design();
@@ -20,7 +23,12 @@ struct design {
     length_unit unit = length_unit::mm;
     solver_variant variant = solver_variant::specified;
     double tolerance_percent = default_tolerance_percent;
+    // The line type (two_strip: the fields above) and its option texts in `unit`.
+    line_input line;
 };
+
+// The design's line with its lengths converted from the design's unit to millimetres.
+line_input design_line_mm(const design &d);
 
 // The field's text as the calculation reads it: a length converted from the design's
 // unit to millimetres (length_text_convert), epsilon_r as it is. Cannot fail.

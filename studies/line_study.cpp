@@ -134,24 +134,23 @@ line_estimate line_study_run(const cross_section &section, double tolerance, boo
     return e;
 }
 
+bool line_build(const line_input &input, cross_section &out, std::wstring &reason) {
+    line_geometry g;
+    if (line_read(input, g, reason)) return false;
+    sink_buffer reasons;
+    calc_env quiet;
+    quiet.sinks = {keep_error, drop, &reasons};
+    if (line_section(quiet, g, out)) return true;
+    reason = reasons.last;
+    return false;
+}
+
 line_estimate line_study_input(const line_input &input, double tolerance, bool single,
                                const calc_env &env, const line_watch &watch) {
-    line_geometry g;
-    std::wstring reason;
+    cross_section section{};
     line_estimate refused;
     refused.layout.n = line_signal_count(input.type);
-    if (line_read(input, g, reason)) {
-        refused.stop = reason;
-        return refused;
-    }
-    sink_buffer reasons;
-    calc_env quiet = env;
-    quiet.sinks = {keep_error, drop, &reasons};
-    cross_section section{};
-    if (!line_section(quiet, g, section)) {
-        refused.stop = reasons.last;
-        return refused;
-    }
+    if (!line_build(input, section, refused.stop)) return refused;
     return line_study_run(section, tolerance, single, env, watch);
 }
 

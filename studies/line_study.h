@@ -65,6 +65,10 @@ using line_watch = std::function<void(const line_point &)>;
 line_estimate line_study_run(const cross_section &section, double tolerance, bool single,
                              const calc_env &env, const line_watch &watch = {}, int max_solves = 6);
 
+// The cross-section of a named line as typed; false with the reason when an option or
+// the geometry is refused.
+bool line_build(const line_input &input, cross_section &out, std::wstring &reason);
+
 // The same for a named line as typed; a refused option or geometry ends it before any
 // solve, with the reason in stop.
 line_estimate line_study_input(const line_input &input, double tolerance, bool single,

@@ -66,8 +66,19 @@ TEST(design_file, a_broken_or_foreign_file_is_refused_by_name_and_changes_nothin
         {"w1 = 2.4\n", "JSON syntax error"},
         {"[1, 2]", "not an Orvanta design file"},
         {R"({"format": "other", "version": 1})", "not an Orvanta design file"},
-        {replaced(good, "\"version\": 1", "\"version\": 2"),
-         "written by a newer Orvanta (design format 2; this program reads 1)"},
+        {replaced(good, "\"version\": 1", "\"version\": 3"),
+         "written by a newer Orvanta (design format 3; this program reads 2)"},
+        {replaced(good, "\"tolerance_percent\": 0.05",
+                  "\"tolerance_percent\": 0.05, \"line\": \"slot\""),
+         "\"line\" is no line type"},
+        {replaced(good, "\"tolerance_percent\": 0.05",
+                  "\"tolerance_percent\": 0.05, \"line\": \"microstrip\", \"line_options\": "
+                  "{\"g\": \"1\"}"),
+         "\"line_options\".\"g\" is no option of microstrip"},
+        {replaced(good, "\"tolerance_percent\": 0.05",
+                  "\"tolerance_percent\": 0.05, \"line\": \"microstrip\", \"line_options\": "
+                  "{\"w\": \"-1\"}"),
+         "line microstrip: --w: the trace width must be > 0"},
         {replaced(good, "\"w1\": \"2.4\",", ""), "\"fields\".\"w1\" is missing"},
         {replaced(good, "\"h\": \"0.79\"", "\"h\": 0.79"), "\"fields\".\"h\" must be a text"},
         {replaced(good, "\"unit\": \"mm\"", "\"unit\": \"inch\""),
@@ -127,4 +138,22 @@ TEST(design_file, writing_is_atomic_and_keeps_the_mode) {
     EXPECT_FALSE(design_write(s.file("no/such/dir.orvanta"), d, error));
     EXPECT_NE(error.find("no/such/dir.orvanta: cannot write: No such file or directory"),
               std::string::npos);
+}
+
+TEST(design_file, a_line_type_keeps_its_options_as_typed) {
+    scratch s;
+    design d;
+    d.unit = length_unit::mil;
+    d.line = line_input_start(line_type::coupled_gcpw);
+    d.line.texts[std::size_t(line_option::s)] = L"6";
+    d.line.texts[std::size_t(line_option::ground_width)] = L"AUTO";
+    std::string error;
+    ASSERT_TRUE(design_write(s.file("pair.orvanta"), d, error)) << error;
+    EXPECT_NE(contents(s.file("pair.orvanta")).find("\"version\": 2"), std::string::npos);
+    design back;
+    ASSERT_TRUE(design_read(s.file("pair.orvanta"), back, error)) << error;
+    EXPECT_EQ(design_json(back), design_json(d));
+    EXPECT_EQ(back.line.type, line_type::coupled_gcpw);
+    // Read in millimetres: 6 mil is 0.1524 mm, exactly as the unit conversion makes it.
+    EXPECT_EQ(design_line_mm(back).texts[std::size_t(line_option::s)], L"0.1524");
 }
