@@ -35,6 +35,7 @@ struct line_command {
     std::string xs_file;      // a cross-section to compute instead of a named type
     std::string save_xs_file; // where to write the named type's cross-section
     std::string save_design_file;
+    bool help = false, version = false;
 };
 
 std::string_view option_name(std::string_view arg) {
@@ -86,6 +87,11 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
         std::string_view arg = argv[i];
         std::string_view name = option_name(arg);
         bool inline_value = name.size() < arg.size();
+        if (name == "--help" || name == "--version") {
+            c.help = c.help || name == "--help";
+            c.version = c.version || name == "--version";
+            continue;
+        }
         if (name == "--json" || name == "--single" || name == "--accurate") {
             if (inline_value) return "option '" + std::string(name) + "' takes no value";
             c.json = c.json || name == "--json";
@@ -322,6 +328,10 @@ int cli_line_run(int argc, const char *const *argv, std::FILE *out, std::FILE *e
         std::fprintf(err, "orvanta-cli: %s\nTry 'orvanta-cli --help' for more information.\n",
                      error.c_str());
         return cli_exit_usage;
+    }
+    if (c.help || c.version) {
+        std::fputs(c.help ? cli_usage : cli_version_line, out);
+        return cli_exit_result;
     }
     calc_env env = limits;
     env.sinks = {nullptr, nullptr, nullptr};

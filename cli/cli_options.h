@@ -53,5 +53,8 @@ std::string cli_option_value(int argc, const char *const *argv, int &i, std::str
 std::string cli_parse_sweep(std::string_view text, std::string_view &name, double &from, double &to,
                             double &step);
 
+// What --version prints.
+constexpr char cli_version_line[] = "orvanta-cli 1.0\n";
+
 // The text of --help.
 extern const char cli_usage[];

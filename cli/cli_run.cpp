@@ -142,7 +142,7 @@ int cli_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err,
         return cli_exit_result;
     }
     if (options.version) {
-        std::fputs("orvanta-cli 1.0\n", out);
+        std::fputs(cli_version_line, out);
         return cli_exit_result;
     }
     if (!options.design_error.empty()) {

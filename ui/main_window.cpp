@@ -261,6 +261,14 @@ bool main_window::open_design(const QString &path, QString &error) {
         error = QString::fromStdString(why);
         return false;
     }
+    // The window holds the two-strip line's fields only: a line type's design would lose
+    // its type and options here, so it is refused with where it can be computed.
+    if (d.line.type != line_type::two_strip) {
+        error = tr("%1: holds a %2 line, which this window does not compute yet: "
+                   "orvanta-cli --design %1")
+                    .arg(path, QString::fromUtf8(line_type_spec_of(d.line.type).name));
+        return false;
+    }
     apply_design(d);
     set_clean(path);
     remember_recent(path);

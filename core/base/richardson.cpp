@@ -39,7 +39,12 @@ richardson estimate(const double *values, std::size_t count, double expected_ord
         if (std::fabs(order - expected_order) <= 0.5)
             return {last + correction, std::max(std::fabs(correction), std::fabs(d2) / 15), order,
                     true};
-        return {last, std::max(std::fabs(correction), std::fabs(d2)), order, false};
+        // Slower than promised: what a steady ratio would still leave. Faster than
+        // promised: error terms of opposite signs cancelling for a while, which can turn
+        // round; the earlier difference at the promised rate bounds what remains.
+        double rest = order < expected_order ? std::fabs(correction)
+                                             : std::fabs(d1) * std::exp2(-expected_order);
+        return {last, std::max(rest, std::fabs(d2)), order, false};
     }
     return {last, std::max(std::fabs(d1), std::fabs(d2)), 0.0, false};
 }

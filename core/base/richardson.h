@@ -17,8 +17,10 @@ struct richardson {
 // 2^q and the limit lies at v + d2 / (ratio - 1). When q lies within 0.5 of
 // expected_order, that limit is the estimate and its error the correction itself (never
 // less than d2 / 15: an order above 4 is taken for chance). Otherwise the finest value
-// stands with the remainder a steady ratio would leave, |d2| / (ratio - 1), at least
-// |d2|; without an orderly approach (a change of sign or a growing difference), with the
+// stands, at least |d2| from the limit: below the promised order with the remainder a
+// steady ratio would leave, |d2| / (ratio - 1); above it (error terms cancelling, which
+// can turn round) with the earlier difference at the promised rate, |d1| / 2^order;
+// without an orderly approach (a change of sign or a growing difference), with the
 // larger difference. One value has an infinite error, two the difference. No error is
 // below 1e-13 of the value: the solves' own rounding.
 richardson richardson_estimate(const double *values, std::size_t count, double expected_order);

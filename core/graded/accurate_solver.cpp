@@ -207,11 +207,11 @@ double solve_set(const calc_env &env, const panel_set *set, accurate_solution *s
 // One problem of the capacitance matrix: every signal electrode's drive at once, and
 // with a floating reference the drive of every conductor at once, whose multiple makes
 // each solution neutral without changing its voltages against the ground conductors.
-bool solve_columns(const calc_env &env, const panel_set *set, lu_system *lu,
+bool solve_columns(const calc_env &env, const panel_set *set, double sign, lu_system *lu,
                    const env_vector<double> &f, double *out) {
     std::int32_t n = lu->n;
     int m = set->electrode_count, rows = panel_set_functionals(*set);
-    bool floating = !set->ground_plane && !set->upper_plane && set->mirror_sign > 0;
+    bool floating = !set->ground_plane && !set->upper_plane && sign > 0;
     int count = m + (floating ? 1 : 0);
     if (!lu->factored && lu_factor(env, lu) != 0) return false;
     env_vector<double> x(std::size_t(n) * std::size_t(count), 0.0, env_allocator<double>(env));
@@ -270,13 +270,54 @@ bool capacitances(const calc_env &env, const panel_set *set, double *c, double *
         return calc_failed(env), false;
     }
     env_vector<double> f{env_allocator<double>(env)};
-    return solve_both(env, set, f,
-                      [&](lu_system *lu, const env_vector<double> &functionals, bool air) {
-                          return solve_columns(env, set, lu, functionals, air ? c0 : c);
-                      });
+    return solve_both(
+        env, set, f, [&](lu_system *lu, const env_vector<double> &functionals, bool air) {
+            return solve_columns(env, set, set->mirror_sign, lu, functionals, air ? c0 : c);
+        });
+}
+
+// Both drives of a mirrored set: one fill of the two systems, the vacuum systems copied
+// out of their conductor blocks, four solves.
+bool halves(const calc_env &env, const panel_set *set, double *c_even, double *c0_even,
+            double *c_odd, double *c0_odd) {
+    std::int32_t n = std::int32_t(set->panels.size());
+    std::int32_t s = set->conductor_count;
+    std::size_t rows = std::size_t(panel_set_functionals(*set));
+    env_vector<double> f_even(rows * std::size_t(n), 0.0, env_allocator<double>(env));
+    env_vector<double> f_odd(rows * std::size_t(n), 0.0, env_allocator<double>(env));
+    lu_ptr even(lu_new(env, n)), odd(lu_new(env, n));
+    lu_ptr vacuum_even(lu_new(env, s)), vacuum_odd(lu_new(env, s));
+    if (!even || !odd || !vacuum_even || !vacuum_odd) return calc_failed(env), false;
+    env_info(env, L"Filling matrix");
+    if (!panel_system_fill_halves(env, set, even->a, f_even.data(), odd->a, f_odd.data()))
+        return calc_cancelled(env), false;
+    for (std::int32_t j = 0; j < s; ++j) {
+        for (std::int32_t i = 0; i < s; ++i) {
+            vacuum_even->a[std::size_t(j) * s + i] = even->a[std::size_t(j) * n + i];
+            vacuum_odd->a[std::size_t(j) * s + i] = odd->a[std::size_t(j) * n + i];
+        }
+    }
+    env_info(env, L"Solving");
+    env_vector<double> vf = vacuum_functionals(env, set);
+    if (!solve_columns(env, set, 1, vacuum_even.get(), vf, c0_even) ||
+        !solve_columns(env, set, -1, vacuum_odd.get(), vf, c0_odd) ||
+        !solve_columns(env, set, 1, even.get(), f_even, c_even) ||
+        !solve_columns(env, set, -1, odd.get(), f_odd, c_odd))
+        return stopped(env), false;
+    return true;
 }
 
 } // namespace
+
+bool accurate_capacitance_halves(const calc_env &env, const panel_set *set, double *c_even,
+                                 double *c0_even, double *c_odd, double *c0_odd) {
+    try {
+        return halves(env, set, c_even, c0_even, c_odd, c0_odd);
+    } catch (const std::bad_alloc &) {
+        env_error(env, L"Not enough memory for the solve");
+        return calc_failed(env), false;
+    }
+}
 
 double accurate_solve(const calc_env &env, const panel_set *set, accurate_solution *solution) {
     try {

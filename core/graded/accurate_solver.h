@@ -43,3 +43,9 @@ double accurate_solve(const calc_env &env, const panel_set *set, accurate_soluti
 // every electrode. Returns true, or false after reporting the failure ("Calculation
 // failed" or the cancellation last), c and c0 then not to be used.
 bool accurate_capacitances(const calc_env &env, const panel_set *set, double *c, double *c0);
+
+// The same for a mirrored set's even drive (each image at the panel's voltage) and odd
+// drive (at the opposite one) at once, from one fill: the charges of the kept half.
+// Holds both systems and their vacuum blocks: at most four times accurate_solve_bytes.
+bool accurate_capacitance_halves(const calc_env &env, const panel_set *set, double *c_even,
+                                 double *c0_even, double *c_odd, double *c0_odd);

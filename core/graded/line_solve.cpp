@@ -23,21 +23,22 @@ cross_section pair_half(const cross_section &section) {
     return half;
 }
 
-bool solve_set(const calc_env &env, const cross_section &section, double density, double sign,
-               double *c, double *c0, std::int32_t &panels) {
+// The panels of the section within the memory the solve may take (copies of the system
+// at once); null after reporting.
+panels_ptr panels_within(const calc_env &env, const cross_section &section, double density,
+                         int copies, std::int32_t &panels) {
     std::int32_t count = panels_count(env, section, density);
-    if (count == 0) return calc_failed(env), false;
-    std::size_t bytes = accurate_solve_bytes(count);
+    if (count == 0) return calc_failed(env), nullptr;
+    std::size_t bytes = copies * accurate_solve_bytes(count);
     double available = double(core_memory_available(env));
     if (available > 0 && double(bytes) > core_solve_share * available) {
         core_report_too_large(env, count, bytes);
-        return false;
+        return nullptr;
     }
     panels_ptr set(panels_new(env, section, density, count));
-    if (!set) return calc_failed(env), false;
-    set->mirror_sign = sign;
+    if (!set) calc_failed(env);
     panels = std::max(panels, count);
-    return accurate_capacitances(env, set.get(), c, c0);
+    return set;
 }
 
 bool solve(const calc_env &env, const cross_section &section, double density, line_solution &out) {
@@ -48,18 +49,20 @@ bool solve(const calc_env &env, const cross_section &section, double density, li
     out.c0.assign(nn, 0.0);
     out.panels = 0;
     if (section.mirror_x && section.mirror_pair) {
-        cross_section half = pair_half(section);
+        panels_ptr half = panels_within(env, pair_half(section), density, 4, out.panels);
         double even[2], odd[2];
-        if (!solve_set(env, half, density, 1, &even[0], &even[1], out.panels) ||
-            !solve_set(env, half, density, -1, &odd[0], &odd[1], out.panels))
+        if (!half ||
+            !accurate_capacitance_halves(env, half.get(), &even[0], &even[1], &odd[0], &odd[1]))
             return false;
         for (int k = 0; k < 2; ++k) {
             env_vector<double> &m = k == 0 ? out.c : out.c0;
             m[0] = m[3] = (even[k] + odd[k]) / 2;
             m[1] = m[2] = (even[k] - odd[k]) / 2;
         }
-    } else if (!solve_set(env, section, density, 1, out.c.data(), out.c0.data(), out.panels)) {
-        return false;
+    } else {
+        panels_ptr set = panels_within(env, section, density, 1, out.panels);
+        if (!set || !accurate_capacitances(env, set.get(), out.c.data(), out.c0.data()))
+            return false;
     }
     if (!line_modes_of(env, n, out.c.data(), out.c0.data(), out.modes))
         return calc_failed(env), false;

@@ -24,6 +24,13 @@
 bool panel_system_fill(const calc_env &env, const panel_set *set, bool vacuum, double *a,
                        double *f);
 
+// The same for a mirrored set's two drives at once, from one evaluation of every
+// integral: the even system (each image with the panel's charge) into a and f, the odd
+// one (the opposite charge) into a_odd and f_odd; the problem with the dielectrics
+// only. Returns false when cancelled.
+bool panel_system_fill_halves(const calc_env &env, const panel_set *set, double *a, double *f,
+                              double *a_odd, double *f_odd);
+
 // The field at a point p off the panels, per unit of the unknowns x (the slab problem's,
 // every panel's), with the images of the mirror plane and the ground plane: x is total
 // charge over eps0, so this is the electric field in volts per metre. Cannot fail.

@@ -7,8 +7,9 @@
 //   ln |z - zeta| - ln |z - conj(zeta)| - ln |z - conj(zeta) - 2iH|,
 // and a remainder that is smooth wherever both points lie between the plates: its
 // nearest singularity is a plate's distance away. The remainder is integrated over a
-// panel by Gauss-Legendre on pieces no longer than a quarter of H, which keeps the
-// quadrature error below about 1e-10 of the panel's own term.
+// panel by Gauss-Legendre on pieces no longer than a quarter of H (two points on a panel
+// within an eighth of H), which keeps the quadrature error below about 1e-8 of the
+// panel's own term.
 #pragma once
 
 #include "core/graded/panel_integrals.h"

@@ -485,7 +485,10 @@ class app_test : public QObject {
         const std::pair<const char *, QByteArray> cases[] = {
             {"truncated.orvanta", text.left(text.size() / 2)},
             {"text.orvanta", "w1 = 3\n"},
-            {"newer.orvanta", QByteArray(text).replace("\"version\": 1", "\"version\": 2")},
+            {"newer.orvanta", QByteArray(text).replace("\"version\": 1", "\"version\": 3")},
+            {"pair.orvanta",
+             QByteArray(text).replace("\"tolerance_percent\"",
+                                      "\"line\": \"coupled-microstrip\", \"tolerance_percent\"")},
             {"refused.orvanta", QByteArray(text).replace("\"w1\": \"3\"", "\"w1\": \"-3\"")},
         };
         for (const auto &[name, content] : cases) {

@@ -24,6 +24,12 @@ TEST(richardson, extrapolates_at_the_promised_order_and_otherwise_keeps_the_fine
     EXPECT_FALSE(r.extrapolated);
     EXPECT_EQ(r.value, slow[2]);
     EXPECT_GE(r.error, std::fabs(slow[2] - 1.0));
+    // Faster than promised, as two error terms of opposite signs cancel for a while: the
+    // sequence turns round later, and the bound holds the turn (here the limit is 1).
+    double turning[] = {1 + 0.5, 1 - 0.02, 1 - 0.024, 1 - 0.015};
+    r = richardson_estimate(turning, 3, 2.0);
+    EXPECT_FALSE(r.extrapolated);
+    EXPECT_GE(r.error, std::fabs(turning[2] - 1.0));
     // No orderly approach: the larger difference; one value: no error known.
     double scattered[] = {1.0, 1.2, 0.9};
     r = richardson_estimate(scattered, 3, 2.0);

@@ -22,6 +22,8 @@
 // change between the two extrapolations gives the error estimate.
 #include "tests/physics/validation/fd_solver.h"
 
+#include "tests/physics/validation/fd_grid.h"
+
 #include <Eigen/SparseCholesky>
 
 #include <algorithm>
@@ -76,22 +78,6 @@ section describe(const fd_case &line) {
     return s;
 }
 
-// Distances from a singular point at 0 out to `length`, in increasing order from 0: cells
-// in geometric progression down to about `smallest`, then one cell reaching the point. The
-// growth per cell is 4^(1 / (m 2^level)): each finer level splits every graded cell of the
-// one before in two and quarters the innermost cell, so that every cell's size against its
-// distance from the point halves per level and the error of the innermost cell (which
-// goes as its size) quarters, both falling as the square of the refinement.
-std::vector<double> graded(double length, double smallest, int m, int level) {
-    const int steps = m << level; // cells per factor of 4 in distance
-    const int coarse = static_cast<int>(std::ceil(std::log(length / smallest) * m / std::log(4.0)));
-    const int n = (coarse + m * level) << level;
-    std::vector<double> r{0};
-    for (int i = n; i >= 0; --i)
-        r.push_back(length * std::pow(4.0, -static_cast<double>(i) / steps));
-    return r;
-}
-
 // Grid lines along one axis, from `lo` to `hi`, through every coordinate in the sorted
 // `keys`, graded towards each of them (towards the nearer one within a segment between two
 // of them).
@@ -99,20 +85,20 @@ std::vector<double> axis(const std::vector<double> &keys, double lo, double hi, 
                          int m, int level) {
     std::vector<double> out;
     if (lo < keys.front())
-        for (double r : graded(keys.front() - lo, smallest, m, level))
+        for (double r : fd_graded(keys.front() - lo, smallest, m, level))
             out.insert(out.begin(), keys.front() - r);
     else
         out.push_back(keys.front());
     for (size_t k = 0; k + 1 < keys.size(); ++k) {
         const double a = keys[k], b = keys[k + 1];
-        const auto half = graded((b - a) / 2, smallest, m, level);
+        const auto half = fd_graded((b - a) / 2, smallest, m, level);
         for (size_t i = 1; i < half.size(); ++i)
             out.push_back(a + half[i]);
         for (size_t i = half.size() - 1; i-- > 0;)
             out.push_back(b - half[i]);
     }
     if (hi > keys.back())
-        for (double r : graded(hi - keys.back(), smallest, m, level))
+        for (double r : fd_graded(hi - keys.back(), smallest, m, level))
             if (r > 0) out.push_back(keys.back() + r);
     return out;
 }
