@@ -192,6 +192,9 @@ std::string set_valued(std::string_view name, std::optional<input_field> field,
     } else if (name == "--sweep") {
         std::string error = parse_sweep(value, options);
         if (!error.empty()) return error;
+    } else if (name == "--line") {
+        // Any other type went to the line types' command line before this parser.
+        if (value != "two-strip") return "--line '" + std::string(value) + "' is no line type";
     } else if (value.empty()) {
         return "option '" + std::string(name) + "' needs a file name";
     } else if (name == "--design") {
@@ -293,9 +296,9 @@ std::string parse_options(int argc, const char *const *argv, cli_options &option
 
         std::optional<input_field> field =
             name.substr(0, 2) == "--" ? field_by_option(name.substr(2)) : std::nullopt;
-        constexpr std::string_view valued[] = {"--charges", "--target-z0",  "--solve-for",
-                                               "--sweep",   "--csv",        "--plot",
-                                               "--design",  "--save-design"};
+        constexpr std::string_view valued[] = {"--charges", "--target-z0",   "--solve-for",
+                                               "--sweep",   "--csv",         "--plot",
+                                               "--design",  "--save-design", "--line"};
         if (!field && std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
             return "unknown option '" + std::string(arg) + "'";
         }

@@ -248,8 +248,8 @@ bool solve_columns(const calc_env &env, const panel_set *set, double sign, lu_sy
             shift = -net / ground_net;
         }
         for (int i = 0; i < m; ++i) {
-            double q = charge[std::size_t(i) * count + std::size_t(k)] +
-                       shift * charge[std::size_t(i) * count + std::size_t(m)];
+            double q = charge[std::size_t(i) * count + std::size_t(k)];
+            if (floating) q += shift * charge[std::size_t(i) * count + std::size_t(m)];
             out[std::size_t(i) * m + std::size_t(k)] = accurate_epsilon0 * halves * q;
         }
     }

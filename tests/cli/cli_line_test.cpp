@@ -60,6 +60,8 @@ TEST(cli_line, options_are_refused_by_name_and_type) {
         << g.err;
     cli_result two_strip = run({"--line", "stripline", "--w1", "1"});
     EXPECT_NE(two_strip.err.find("--w1 belongs to the two-strip line"), std::string::npos);
+    // The two-strip line by name is the default run, unchanged.
+    EXPECT_EQ(run({"--line", "two-strip", "--w1", "3"}).out, run({"--w1", "3"}).out);
     cli_result type = run({"--line", "slotline"});
     EXPECT_EQ(type.status, cli_exit_usage);
     EXPECT_NE(type.err.find("is no line type"), std::string::npos);
