@@ -4,6 +4,7 @@
 #include "input/number_syntax.h"
 #include "input/utf8.h"
 
+#include <charconv>
 #include <iterator>
 
 namespace {
@@ -173,6 +174,26 @@ std::wstring line_text_of(const line_input &input, line_option option) {
     return line_text_of(input, line_option::epsilon_r);
 }
 
+double line_metres(std::wstring_view mm_text, double mm) {
+    // The typed decimal with its exponent lowered by three, read by from_chars: the
+    // double nearest the length in metres (0.3 mm is 0.0003 m, not 0.3 / 1000).
+    std::string text = wide_to_utf8(std::wstring(number_trim(mm_text)));
+    std::size_t e = text.find_first_of("eE");
+    long exponent = 0;
+    if (e != std::string::npos) {
+        auto [end, error] =
+            std::from_chars(text.data() + e + 1, text.data() + text.size(), exponent);
+        if (error != std::errc() || end != text.data() + text.size()) return mm / 1000;
+        text.resize(e);
+    }
+    std::string shifted = std::to_string(exponent - 3);
+    text.push_back('e');
+    text.append(shifted);
+    double metres = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), metres);
+    return error == std::errc() && end == text.data() + text.size() ? metres : mm / 1000;
+}
+
 std::optional<line_option> line_read(const line_input &input, line_geometry &out,
                                      std::wstring &reason) {
     line_geometry g;
@@ -212,7 +233,7 @@ std::optional<line_option> line_read(const line_input &input, line_geometry &out
                      (o.keyword ? L", or " + std::wstring(o.keyword) : L"");
             return o.option;
         }
-        *slots[int(o.option)] = o.unit == field_unit::length ? *value / 1000 : *value;
+        *slots[int(o.option)] = o.unit == field_unit::length ? line_metres(text, *value) : *value;
     }
     out = g;
     return std::nullopt;

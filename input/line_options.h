@@ -87,6 +87,10 @@ line_input line_input_start(line_type type);
 // text of the option it follows.
 std::wstring line_text_of(const line_input &input, line_option option);
 
+// A length typed in millimetres (mm_text, whose value is mm) in metres, the double
+// nearest the decimal typed. Cannot fail.
+double line_metres(std::wstring_view mm_text, double mm);
+
 // Reads every option the type uses into the geometry (metres), texts in millimetres.
 // Returns the refused option with why in reason ("--w '-1' refused: the trace width
 // must be > 0"), or none; the geometry is then checked only by line_section.

@@ -3,6 +3,7 @@
 
 #include "input/number_syntax.h"
 #include "input/utf8.h"
+#include "studies/study.h"
 #include "studies/text_format.h"
 
 #include <nlohmann/json.hpp>
@@ -164,9 +165,11 @@ json line_record(const line_input *input, const line_estimate &e, double toleran
         json &options = doc["options"] = json::object();
         for (const line_option_spec &o : line_option_specs()) {
             if (!line_option_applies(o.option, input->type)) continue;
-            std::optional<double> v = number_finite(line_text_of(*input, o.option));
-            options[o.key] =
-                v ? json(o.unit == field_unit::length ? *v / 1000 : *v) : json(nullptr);
+            std::wstring text = line_text_of(*input, o.option);
+            std::optional<double> v = number_finite(text);
+            options[o.key] = !v                             ? json(nullptr)
+                             : o.unit == field_unit::length ? json(line_metres(text, *v))
+                                                            : json(*v);
         }
     }
     doc["single_solve"] = e.single;
@@ -218,7 +221,9 @@ json line_record(const line_input *input, const line_estimate &e, double toleran
 
 // An option's value in SI.
 double option_si(line_option option, double value) {
-    return line_option_spec_of(option).unit == field_unit::length ? value / 1000 : value;
+    return line_option_spec_of(option).unit == field_unit::length
+               ? line_metres(study_value_text(value), value)
+               : value;
 }
 
 } // namespace
