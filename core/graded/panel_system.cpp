@@ -25,7 +25,8 @@ struct source_images {
     xs_point ends[2][2];
     double end_signs[2];
     int originals;
-    double spacing; // between two plates, else 0
+    double spacing;             // between two plates, else 0
+    plate_source remainders[2]; // of the panel and its mirror, between two plates
 
     source_images(const panel_set &set, const panel_t &source)
         : frames{}, signs{}, owners{}, count(0), ends{}, end_signs{}, originals(0),
@@ -42,6 +43,8 @@ struct source_images {
             double top = 2 * set.upper_height;
             if (set.upper_plane) add({a.x, top - a.y}, {b.x, top - b.y}, -end_signs[k], k);
         }
+        for (int k = 0; spacing > 0 && k < originals; ++k)
+            remainders[k] = plate_source_of(ends[k][0], ends[k][1], spacing);
     }
 
     void original(xs_point a, xs_point b, double sign) {
@@ -69,7 +72,7 @@ struct source_images {
             accumulate(signs[k], panel_integrals_at(frames[k], p));
         if (spacing > 0) {
             for (int k = 0; k < originals; ++k)
-                accumulate(end_signs[k], plate_remainder(ends[k][0], ends[k][1], spacing, p));
+                accumulate(end_signs[k], plate_remainder(remainders[k], p));
         }
         return sum;
     }
@@ -89,7 +92,7 @@ struct source_images {
                        panel_integrals_at(frames[k], p));
         if (spacing > 0) {
             for (int k = 0; k < originals; ++k)
-                accumulate(parts[k], 1, plate_remainder(ends[k][0], ends[k][1], spacing, p));
+                accumulate(parts[k], 1, plate_remainder(remainders[k], p));
         }
         return {parts[0], parts[1]};
     }

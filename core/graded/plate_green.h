@@ -14,6 +14,31 @@
 
 #include "core/graded/panel_integrals.h"
 
-// The remainder's integral over the panel from a to b and its gradient at p; all three
-// points between the plates of the given spacing. Cannot fail.
-panel_influence plate_remainder(xs_point a, xs_point b, double spacing, xs_point p);
+#include <complex>
+#include <vector>
+
+// One quadrature node of a source panel with the exponentials of a zeta and of a
+// conj(zeta) that the remainder's hyperbolic functions factor into: exp(a (z - zeta)) is
+// exp(a z) exp(-a zeta), so a column of the system takes one exponential per row.
+struct plate_node {
+    std::complex<double> zeta;
+    double weight;
+    std::complex<double> grow, shrink;             // exp(a zeta), exp(-a zeta)
+    std::complex<double> image_grow, image_shrink; // the same of conj(zeta)
+};
+
+// A source panel's nodes. Far along the plates (a few hundred spacings) the factored
+// exponentials would overflow, and each pair's own is taken instead.
+struct plate_source {
+    double spacing, scale; // H and a = pi / 2H
+    bool factored;         // every node's exponentials are finite
+    std::vector<plate_node> nodes;
+};
+
+// The panel from a to b between the plates of the given spacing. Cannot fail but for
+// memory (std::bad_alloc).
+plate_source plate_source_of(xs_point a, xs_point b, double spacing);
+
+// The remainder's integral over the panel and its gradient at p, between the plates.
+// Cannot fail.
+panel_influence plate_remainder(const plate_source &source, xs_point p);
