@@ -46,12 +46,13 @@ test-asan: deps
 
 # The threaded code under ThreadSanitizer: the desktop program's threading tests (worker
 # requests, plot window, closing during a calculation), and the core's equality tests
-# and threaded solves with the thread count forced to 3 (ORVANTA_THREADS), so that they
-# run on several threads whatever the machine. Qt and OpenBLAS are not instrumented:
+# and threaded solves (the line types' fills of both halves among them) with the thread
+# count forced to 3 (ORVANTA_THREADS), so that they run on several threads whatever the
+# machine. Qt and OpenBLAS are not instrumented:
 # what happens inside Qt's libraries is left to the suppressions in tests/tsan.supp, and
 # OpenBLAS factorises on the calling thread (its own thread hand-offs are invisible to
 # the checker, which would see our filled matrix read by a thread it never met).
-TSAN_TESTS := gui_tests|app_tests|close_while|oracle_equality|inverse_bounds_equality|solver_equality|assembly_equality|solver_test|accurate_physics
+TSAN_TESTS := gui_tests|app_tests|close_while|oracle_equality|inverse_bounds_equality|solver_equality|assembly_equality|solver_test|accurate_physics|line_physics
 test-tsan: deps
 	cmake -S . -B $(BUILD_DIR)-tsan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=thread -DORVANTA_WERROR=ON
 	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_app_tests orvanta_close_test \

@@ -219,8 +219,26 @@ env_vector<classified> classify(const calc_env &env, const cross_section &sectio
     }
     // Under a conductor corner the field is smooth on the scale of its distance: half of
     // it is the end size there, unless a corner of the edge itself sits at the point.
+    // Far from the signal conductors (the ends of layers that run on, the far edges of
+    // wide grounds) a corner's singular charge is negligible: its end size grows with
+    // its distance in units of the signal conductors' extent.
+    xs_point low{INFINITY, INFINITY}, high{-INFINITY, -INFINITY};
+    for (const classified &c : kept) {
+        if (c.proto.kind == panel_kind::interface || c.proto.electrode == xs_ground) continue;
+        for (xs_point p : {c.proto.a, c.proto.b}) {
+            low = {std::min(low.x, p.x), std::min(low.y, p.y)};
+            high = {std::max(high.x, p.x), std::max(high.y, p.y)};
+        }
+    }
+    double extent = std::hypot(high.x - low.x, high.y - low.y);
+    auto remoteness = [&](xs_point p) {
+        if (!section.cut_under_corners || !(extent > 0)) return 1.0;
+        double dx = std::max({low.x - p.x, p.x - high.x, 0.0});
+        double dy = std::max({low.y - p.y, p.y - high.y, 0.0});
+        return std::max(1.0, std::hypot(dx, dy) / extent);
+    };
     auto end_size = [&](xs_point p) {
-        double size = end_fraction * feature[key(p)];
+        double size = end_fraction * feature[key(p)] * remoteness(p);
         auto under = near.find(key(p));
         return under == near.end() ? size : std::max(size, 0.5 * under->second);
     };
