@@ -36,6 +36,7 @@ struct line_command {
     std::string save_xs_file; // where to write the named type's cross-section
     std::string save_design_file;
     bool help = false, version = false;
+    bool line_given = false, options_given = false;
 };
 
 std::string_view option_name(std::string_view arg) {
@@ -109,11 +110,13 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
         if (!error.empty()) return error;
         std::string_view bare = name.substr(2);
         const char *type_name = line_type_spec_of(c.input.type).name;
+        c.line_given = c.line_given || name == "--line";
         if (name == "--line" || name == "--unit") continue;
         if (std::optional<line_option> o = line_option_by_spelling(bare)) {
             if (!line_option_applies(*o, c.input.type))
                 return std::string(name) + " applies to " + line_option_types_text(*o) +
                        ", not to " + type_name;
+            c.options_given = true;
             c.input.texts[std::size_t(*o)] = line_option_spec_of(*o).unit == field_unit::length
                                                  ? length_in_mm(value, c.unit)
                                                  : utf8_to_wide(value);
@@ -155,9 +158,10 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
             return "unknown option '" + std::string(arg) + "'";
         }
     }
-    if (!c.xs_file.empty() && (c.sweep || c.target || !c.save_xs_file.empty()))
-        return "--xs computes the file as it is: sweeps, syntheses and --save-xs take a --line "
-               "type";
+    if (!c.xs_file.empty() &&
+        (c.sweep || c.target || !c.save_xs_file.empty() || c.options_given || c.line_given))
+        return "--xs computes the file as it is: line types, their options, sweeps, syntheses "
+               "and --save-xs take --line instead";
     if (c.target.has_value() != c.solve_for.has_value())
         return "a --target option and --solve-for go together";
     if (c.target && c.sweep) return "a synthesis and --sweep cannot be combined";

@@ -144,6 +144,9 @@ TEST(cli_line, cross_sections_and_designs_reproduce_the_line) {
     cli_result design = run({"--design", saved, "--json"});
     ASSERT_EQ(design.status, cli_exit_result) << design.err;
     EXPECT_EQ(json::parse(design.out)["Zdiff"], a["Zdiff"]);
+    // A file is computed as it is: an option beside it would be ignored, so it is refused.
+    EXPECT_EQ(run({"--xs", xs, "--s", "0.3"}).status, cli_exit_usage);
+    EXPECT_EQ(run({"--xs", xs, "--line", "microstrip"}).status, cli_exit_usage);
     put(dir.file("bad.json"), R"({"format": "orvanta-cross-section", "version": 1})");
     cli_result bad = run({"--xs", dir.file("bad.json")});
     EXPECT_EQ(bad.status, cli_exit_refused);
