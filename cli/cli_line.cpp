@@ -43,14 +43,23 @@ std::string_view option_name(std::string_view arg) {
     return arg.substr(0, arg.find('='));
 }
 
+// The value of the last option of this name among the arguments (the one that counts),
+// or none.
+std::optional<std::string_view> last_value(int argc, const char *const *argv,
+                                           std::string_view name) {
+    std::optional<std::string_view> found;
+    for (int i = 1; i < argc; ++i) {
+        std::string_view value;
+        if (option_name(argv[i]) == name && cli_option_value(argc, argv, i, value).empty())
+            found = value;
+    }
+    return found;
+}
+
 // The value of --unit, which every length option is read in, wherever it stands.
 std::string find_unit(int argc, const char *const *argv, length_unit &unit) {
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (option_name(arg) != "--unit") continue;
-        std::string_view value = arg.size() > 6 ? arg.substr(7) : i + 1 < argc ? argv[i + 1] : "";
-        if (!length_unit_from_name(value, unit)) return "--unit takes mm, mil, um or in";
-    }
+    std::optional<std::string_view> value = last_value(argc, argv, "--unit");
+    if (value && !length_unit_from_name(*value, unit)) return "--unit takes mm, mil, um or in";
     return {};
 }
 
@@ -239,26 +248,26 @@ int run_synthesis(const line_command &c, std::FILE *out, std::FILE *err, const c
                          : *c.target == line_target::zdiff ? "Zdiff"
                                                            : "Zcommon";
     line_synthesis s = line_synthesize(c.input, *c.solve_for, *c.target, c.goal, tolerance, env);
-    const line_option_spec &spec = line_option_spec_of(*c.solve_for);
-    bool length = spec.unit == field_unit::length;
+    const line_option_spec &solved = line_option_spec_of(*c.solve_for);
+    bool length = solved.unit == field_unit::length;
     const char *unit = length ? length_unit_name(c.unit) : "";
     if (c.json) {
         std::fputs(line_synthesis_json(c.input, *c.solve_for, target, c.goal, s, tolerance).c_str(),
                    out);
     } else if (s.found) {
-        std::fprintf(out, "%s = %.4f%s%s for %s = %.3f Ohm (%d solves)\n", spec.spelling,
+        std::fprintf(out, "%s = %.4f%s%s for %s = %.3f Ohm (%d solves)\n", solved.spelling,
                      shown(c, *c.solve_for, s.value), length ? " " : "", unit, target, c.goal,
                      s.solves);
         print_lines(out,
                     line_report(line_type_spec_of(c.input.type).label, s.best, c.unit, tolerance));
     } else if (!s.failure.empty()) {
-        std::fprintf(err, "orvanta-cli: the synthesis stopped at %s = %s\n", spec.spelling,
+        std::fprintf(err, "orvanta-cli: the synthesis stopped at %s = %s\n", solved.spelling,
                      wide_to_utf8(s.failure).c_str());
     } else {
         std::fprintf(err,
                      "orvanta-cli: %s = %.3f Ohm is outside the range searched: %s from %g to %g%s "
                      "gives %s from %.3f to %.3f Ohm\n",
-                     target, c.goal, spec.spelling, shown(c, *c.solve_for, s.from),
+                     target, c.goal, solved.spelling, shown(c, *c.solve_for, s.from),
                      shown(c, *c.solve_for, s.to), unit, target, s.figure_from, s.figure_to);
     }
     if (s.found) return exit_of(s.best);
@@ -267,62 +276,41 @@ int run_synthesis(const line_command &c, std::FILE *out, std::FILE *err, const c
 
 } // namespace
 
-namespace {
-
-// The design file the arguments start from, or empty.
-std::string design_of(int argc, const char *const *argv) {
-    std::string file;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view value;
-        if (option_name(argv[i]) == "--design" && cli_option_value(argc, argv, i, value).empty())
-            file = value;
-    }
-    return file;
-}
-
-} // namespace
-
 bool cli_is_line_type(int argc, const char *const *argv) {
-    std::string file = design_of(argc, argv);
+    if (last_value(argc, argv, "--xs")) return true;
+    if (std::optional<std::string_view> line = last_value(argc, argv, "--line"))
+        return *line != "two-strip";
+    // A design of a line type, unless it cannot be read (the two-strip line's command line
+    // then says why).
+    std::optional<std::string_view> file = last_value(argc, argv, "--design");
     design d;
     std::string ignored;
-    bool named =
-        !file.empty() && design_read(file, d, ignored) && d.line.type != line_type::two_strip;
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (option_name(arg) == "--xs") return true;
-        if (option_name(arg) != "--line") continue;
-        std::string_view value = arg.size() > 6 ? arg.substr(7) : i + 1 < argc ? argv[i + 1] : "";
-        return value != "two-strip";
-    }
-    return named;
+    return file && design_read(std::string(*file), d, ignored) &&
+           d.line.type != line_type::two_strip;
 }
 
 int cli_line_run(int argc, const char *const *argv, std::FILE *out, std::FILE *err,
                  const calc_env &limits) {
     line_command c;
     // A design first (its line, options and tolerance), then the options over it.
-    if (std::string file = design_of(argc, argv); !file.empty()) {
+    if (std::optional<std::string_view> file = last_value(argc, argv, "--design")) {
         design d;
         std::string error;
-        if (!design_read(file, d, error)) {
+        if (!design_read(std::string(*file), d, error)) {
             std::fprintf(err, "orvanta-cli: %s\n", error.c_str());
             return cli_exit_refused;
         }
         c.input = design_line_mm(d);
         c.tolerance_percent = d.tolerance_percent;
     }
-    for (int i = 1; i < argc; ++i) {
-        std::string_view arg = argv[i];
-        if (option_name(arg) != "--line") continue;
-        std::string_view value = arg.size() > 6 ? arg.substr(7) : i + 1 < argc ? argv[i + 1] : "";
-        std::optional<line_type> type = line_type_by_name(value);
+    if (std::optional<std::string_view> line = last_value(argc, argv, "--line")) {
+        std::optional<line_type> type = line_type_by_name(*line);
         if (!type) {
             std::string names;
             for (const line_type_spec &t : line_type_specs())
                 names += std::string(names.empty() ? "" : ", ") + t.name;
             std::fprintf(err, "orvanta-cli: --line '%s' is no line type: %s\n",
-                         std::string(value).c_str(), names.c_str());
+                         std::string(*line).c_str(), names.c_str());
             return cli_exit_usage;
         }
         c.input = line_input_start(*type);

@@ -169,8 +169,8 @@ line_input line_input_start(line_type type) {
 std::wstring line_text_of(const line_input &input, line_option option) {
     const std::wstring &own = input.texts[std::size_t(option)];
     if (!own.empty()) return own;
-    const line_option_spec &spec = line_option_spec_of(option);
-    if (spec.start) return spec.start;
+    const wchar_t *start = line_option_spec_of(option).start;
+    if (start) return start;
     return line_text_of(input, line_option::epsilon_r);
 }
 

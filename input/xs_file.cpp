@@ -14,7 +14,7 @@ using json = nlohmann::json;
 
 constexpr std::size_t max_xs_bytes = 1 << 20;
 
-// A refusal of one element: its place in the document and what is wrong with it.
+// A refused entry of the file: where it stands and what is wrong with it.
 struct refusal {
     std::string where, why;
 };

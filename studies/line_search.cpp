@@ -33,8 +33,7 @@ double line_target_figure(const line_estimate &e, line_target target) {
 line_synthesis line_synthesize(const line_input &input, line_option option, line_target target,
                                double goal, double tolerance, const calc_env &env) {
     line_synthesis result;
-    const line_option_spec &spec = line_option_spec_of(option);
-    bool permittivity = spec.unit == field_unit::ratio;
+    bool permittivity = line_option_spec_of(option).unit == field_unit::ratio;
     double grid = permittivity ? 1e-4 : study_default_resolution;
     line_input texts = input;
     double start = number_finite(line_text_of(input, option)).value_or(0);
@@ -46,9 +45,11 @@ line_synthesis line_synthesize(const line_input &input, line_option option, line
         return permittivity ? 1 + scaled : scaled;
     };
     std::map<double, double> figures; // value -> figure
-    auto evaluate = [&](double value) -> std::optional<double> {
+    // The value on the grid nearest the one asked for, and its figure minus the goal.
+    auto evaluate = [&](double value) -> std::optional<root_point> {
         double exact = std::max(grid, std::round(value / grid) * grid);
-        if (auto seen = figures.find(exact); seen != figures.end()) return seen->second;
+        if (auto seen = figures.find(exact); seen != figures.end())
+            return root_point{exact, seen->second - goal};
         if (env_cancelled(env)) {
             result.cancelled = true;
             return std::nullopt;
@@ -62,7 +63,7 @@ line_synthesis line_synthesize(const line_input &input, line_option option, line
             return std::nullopt;
         }
         figures[exact] = figure;
-        return figure;
+        return root_point{exact, figure - goal};
     };
     auto bracket = [&]() -> std::optional<std::pair<root_point, root_point>> {
         for (auto it = figures.begin(); it != figures.end() && std::next(it) != figures.end();
@@ -91,13 +92,7 @@ line_synthesis line_synthesize(const line_input &input, line_option option, line
     result.figure_from = figures.begin()->second;
     result.figure_to = figures.rbegin()->second;
     if (!found) return result;
-    auto minus_goal = [&](double value) -> std::optional<root_point> {
-        double exact = std::max(grid, std::round(value / grid) * grid);
-        std::optional<double> figure = evaluate(exact);
-        if (!figure) return std::nullopt;
-        return root_point{exact, *figure - goal};
-    };
-    root_point best = brent_root(found->first, found->second, minus_goal, 1e-3);
+    root_point best = brent_root(found->first, found->second, evaluate, 1e-3);
     if (result.cancelled) return result;
     result.value = best.x;
     texts.texts[std::size_t(option)] = study_value_text(best.x);

@@ -80,6 +80,16 @@ problem_result solve_problem(const calc_env &env, const panel_set *set, lu_syste
     return result;
 }
 
+// The vacuum system out of the full one: its leading block of the conductor panels (a
+// potential row does not depend on the permittivities).
+void copy_conductor_block(const lu_system &full, lu_system &vacuum) {
+    std::int32_t n = full.n, s = vacuum.n;
+    for (std::int32_t j = 0; j < s; ++j) {
+        for (std::int32_t i = 0; i < s; ++i)
+            vacuum.a[std::size_t(j) * s + i] = full.a[std::size_t(j) * n + i];
+    }
+}
+
 // Whether the vacuum system can be copied out of the filled slab system (its conductor
 // block: a potential row does not depend on the permittivities) within the working set.
 bool vacuum_fits_beside(std::int32_t n, std::int32_t s) {
@@ -133,10 +143,7 @@ bool solve_both(const calc_env &env, const panel_set *set, env_vector<double> &f
         if (!slab_lu) return calc_failed(env), false;
         if (!panel_system_fill(env, set, false, slab_lu->a, f.data()))
             return calc_cancelled(env), false;
-        for (std::int32_t j = 0; j < s; ++j) {
-            for (std::int32_t i = 0; i < s; ++i)
-                vacuum_lu->a[std::size_t(j) * s + i] = slab_lu->a[std::size_t(j) * n + i];
-        }
+        copy_conductor_block(*slab_lu, *vacuum_lu);
     } else {
         env_vector<double> unused(rows * std::size_t(s), 0.0, env_allocator<double>(env));
         if (!panel_system_fill(env, set, true, vacuum_lu->a, unused.data()))
@@ -291,12 +298,8 @@ bool halves(const calc_env &env, const panel_set *set, double *c_even, double *c
     env_info(env, L"Filling matrix");
     if (!panel_system_fill_halves(env, set, even->a, f_even.data(), odd->a, f_odd.data()))
         return calc_cancelled(env), false;
-    for (std::int32_t j = 0; j < s; ++j) {
-        for (std::int32_t i = 0; i < s; ++i) {
-            vacuum_even->a[std::size_t(j) * s + i] = even->a[std::size_t(j) * n + i];
-            vacuum_odd->a[std::size_t(j) * s + i] = odd->a[std::size_t(j) * n + i];
-        }
-    }
+    copy_conductor_block(*even, *vacuum_even);
+    copy_conductor_block(*odd, *vacuum_odd);
     env_info(env, L"Solving");
     env_vector<double> vf = vacuum_functionals(env, set);
     if (!solve_columns(env, set, 1, vacuum_even.get(), vf, c0_even) ||

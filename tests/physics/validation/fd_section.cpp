@@ -183,32 +183,6 @@ layout describe(const fd_section &s) {
     return l;
 }
 
-// Grid lines along one axis from `lo` to `hi` through every coordinate of the sorted
-// `keys` (which may hold the ends), graded towards each of them: towards the nearer one
-// within a segment between two, and away from the outermost ones towards the ends.
-std::vector<double> axis(const std::vector<double> &keys, double lo, double hi, double smallest,
-                         int m, int level) {
-    std::vector<double> out;
-    if (lo < keys.front()) {
-        const auto r = fd_graded(keys.front() - lo, smallest, m, level);
-        for (size_t i = r.size(); i-- > 1;)
-            out.push_back(keys.front() - r[i]);
-    }
-    out.push_back(keys.front());
-    for (size_t k = 0; k + 1 < keys.size(); ++k) {
-        const double a = keys[k], b = keys[k + 1];
-        const auto half = fd_graded((b - a) / 2, smallest, m, level);
-        for (size_t i = 1; i < half.size(); ++i)
-            out.push_back(a + half[i]);
-        for (size_t i = half.size() - 1; i-- > 0;)
-            out.push_back(b - half[i]);
-    }
-    if (hi > keys.back())
-        for (double r : fd_graded(hi - keys.back(), smallest, m, level))
-            if (r > 0) out.push_back(keys.back() + r);
-    return out;
-}
-
 // The half-open range of indices of the sorted `lines` lying in [lo, hi].
 std::pair<int, int> lines_within(const std::vector<double> &lines, double lo, double hi) {
     const auto first = std::lower_bound(lines.begin(), lines.end(), lo);
@@ -241,8 +215,8 @@ grid make_grid(const layout &l, coarsest first, int level) {
             feature = std::min(feature, (*v)[k + 1] - (*v)[k]);
     const double smallest = first.smallest * feature;
     grid g;
-    g.x = axis(l.xs, l.x_lo, l.x_hi, smallest, first.m, level);
-    g.y = axis(l.ys, l.y_lo, l.y_hi, smallest, first.m, level);
+    g.x = fd_axis(l.xs, l.x_lo, l.x_hi, smallest, first.m, level);
+    g.y = fd_axis(l.ys, l.y_lo, l.y_hi, smallest, first.m, level);
     g.nx = static_cast<int>(g.x.size());
     g.ny = static_cast<int>(g.y.size());
     g.fixed.assign(static_cast<size_t>(g.nx) * g.ny, -2);

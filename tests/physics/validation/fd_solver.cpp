@@ -78,31 +78,6 @@ section describe(const fd_case &line) {
     return s;
 }
 
-// Grid lines along one axis, from `lo` to `hi`, through every coordinate in the sorted
-// `keys`, graded towards each of them (towards the nearer one within a segment between two
-// of them).
-std::vector<double> axis(const std::vector<double> &keys, double lo, double hi, double smallest,
-                         int m, int level) {
-    std::vector<double> out;
-    if (lo < keys.front())
-        for (double r : fd_graded(keys.front() - lo, smallest, m, level))
-            out.insert(out.begin(), keys.front() - r);
-    else
-        out.push_back(keys.front());
-    for (size_t k = 0; k + 1 < keys.size(); ++k) {
-        const double a = keys[k], b = keys[k + 1];
-        const auto half = fd_graded((b - a) / 2, smallest, m, level);
-        for (size_t i = 1; i < half.size(); ++i)
-            out.push_back(a + half[i]);
-        for (size_t i = half.size() - 1; i-- > 0;)
-            out.push_back(b - half[i]);
-    }
-    if (hi > keys.back())
-        for (double r : fd_graded(hi - keys.back(), smallest, m, level))
-            if (r > 0) out.push_back(keys.back() + r);
-    return out;
-}
-
 // The Maxwell capacitance matrix (F/m, w.r.t. the grounded box and plane) of the strips
 // with relative permittivity eps_r in the slab, on one grid.
 std::vector<std::vector<double>> maxwell(const section &s, const std::vector<double> &x,
@@ -209,8 +184,8 @@ fd_result fd_solve(const fd_case &line, fd_accuracy accuracy) {
     constexpr int levels = 3;
     std::array<double, levels> c{}, c0{};
     for (int level = 0; level < levels; ++level) {
-        const auto x = axis(s.xs, -s.box, s.box, smallest, m, level);
-        const auto y = axis(s.ys, s.ground ? 0.0 : -s.box, s.box, smallest, m, level);
+        const auto x = fd_axis(s.xs, -s.box, s.box, smallest, m, level);
+        const auto y = fd_axis(s.ys, s.ground ? 0.0 : -s.box, s.box, smallest, m, level);
         c0[level] = line_capacitance(maxwell(s, x, y, 1.0));
         c[level] = line.eps_r == 1.0 ? c0[level] : line_capacitance(maxwell(s, x, y, line.eps_r));
     }
