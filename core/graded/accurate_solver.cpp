@@ -6,6 +6,7 @@
 #include "core/graded/lu_solve.h"
 #include "core/graded/panel_system.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <new>
@@ -283,6 +284,33 @@ bool capacitances(const calc_env &env, const panel_set *set, double *c, double *
         });
 }
 
+// The two drives' systems are independent: each factorised on a core of its own beats
+// sharing each one out in turn, whose block columns are factorised on one core while the
+// other waits. The second reports through the first's sinks only when it alone fails
+// (its matrix came from the same entries, so a non-finite one fails both).
+bool factor_side_by_side(const calc_env &env, lu_system *first, lu_system *second) {
+    lu_system *systems[2] = {first, second};
+    int factored[2] = {-1, -1};
+    bool second_silent = false;
+    double work = double(first->n) * double(first->n) * double(first->n);
+    run_workers(env, std::min(2, worker_count(env, (long long)std::min(work, 1e18))),
+                [&](int index, int count, const std::function<void()> &) {
+                    calc_env own = env;
+                    if (count > 1) own.threads = 1;
+                    if (index > 0) {
+                        own.sinks = {nullptr, nullptr, nullptr};
+                        own.progress = nullptr;
+                        second_silent = true;
+                    }
+                    for (int k = index; k < 2; k += count)
+                        factored[k] = lu_factor(own, systems[k]);
+                });
+    if (factored[0] != 0) return false;
+    if (factored[1] != 0 && second_silent && !env_cancelled(env))
+        env_error(env, L"The system matrix is singular");
+    return factored[1] == 0;
+}
+
 // Both drives of a mirrored set: one fill of the two systems, the vacuum systems copied
 // out of their conductor blocks, four solves.
 bool halves(const calc_env &env, const panel_set *set, double *c_even, double *c0_even,
@@ -301,6 +329,7 @@ bool halves(const calc_env &env, const panel_set *set, double *c_even, double *c
     copy_conductor_block(*even, *vacuum_even);
     copy_conductor_block(*odd, *vacuum_odd);
     env_info(env, L"Solving");
+    if (!factor_side_by_side(env, even.get(), odd.get())) return stopped(env), false;
     env_vector<double> vf = vacuum_functionals(env, set);
     if (!solve_columns(env, set, 1, vacuum_even.get(), vf, c0_even) ||
         !solve_columns(env, set, -1, vacuum_odd.get(), vf, c0_odd) ||

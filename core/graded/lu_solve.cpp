@@ -2,11 +2,13 @@
 #include "core/graded/lu_solve.h"
 
 #include "core/base/alloc.h"
+#include "core/base/worker_pool.h"
 
 #include <algorithm>
 #include <cblas.h>
 #include <cmath>
 #include <lapacke.h>
+#include <mutex>
 
 std::size_t lu_bytes(std::int32_t n) {
     std::size_t m = std::size_t(n);
@@ -37,42 +39,72 @@ namespace {
 // cancel flag and reports its progress, a fraction of a second even for large systems.
 constexpr lapack_int block_columns = 256;
 
+// The BLAS runs on the calling thread only: the engine shares its work out to its own
+// workers (within the environment's thread cap), and the library's threads, which spin
+// for a while after each call, would otherwise compete with them for the cores.
+void blas_on_caller_only() {
+    static std::once_flag once;
+    std::call_once(once, [] { openblas_set_num_threads(1); });
+}
+
 // Right-looking blocked LU with partial pivoting (Golub and Van Loan, Matrix
 // Computations, 3.2.11), the algorithm of LAPACK's dgetrf written out so that the run
-// can stop between blocks: each block column is factorised by dgetrf, its interchanges
-// applied to the columns on either side, the block row solved by the unit lower factor
-// and the trailing matrix updated by one product. Small systems go to dgetrf whole.
-// Returns 0, the info of the first singular block, or -1 when cancelled.
+// can stop between blocks and the workers share each step: one thread factorises the
+// block column by dgetrf and swaps the rows on its left; then each worker takes a slab
+// of the columns on its right, applies the interchanges to it, solves its block row by
+// the unit lower factor and updates its part of the trailing matrix by one product.
+// Small systems go to dgetrf whole. Returns 0, the info of the first singular block, or
+// -1 when cancelled.
 lapack_int factor_in_blocks(const calc_env &env, lapack_int n, double *a, lapack_int *pivots) {
     if (n <= 2 * block_columns) return LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, n, n, a, n, pivots);
     auto at = [a, n](lapack_int row, lapack_int column) {
         return a + std::size_t(column) * std::size_t(n) + std::size_t(row);
     };
     lapack_int singular = 0;
-    for (lapack_int j = 0; j < n; j += block_columns) {
-        if (env_cancelled(env)) return -1;
-        lapack_int jb = std::min(block_columns, n - j);
-        lapack_int info = LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, n - j, jb, at(j, j), n, pivots + j);
-        if (info > 0 && singular == 0) singular = info + j;
-        for (lapack_int i = j; i < j + jb; ++i)
-            pivots[i] += j;
-        LAPACKE_dlaswp_work(LAPACK_COL_MAJOR, j, a, n, j + 1, j + jb, pivots, 1);
-        lapack_int rest = n - j - jb;
-        if (rest > 0) {
-            LAPACKE_dlaswp_work(LAPACK_COL_MAJOR, rest, at(0, j + jb), n, j + 1, j + jb, pivots, 1);
-            cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, jb, rest,
-                        1.0, at(j, j), n, at(j, j + jb), n);
-            cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, rest, rest, jb, -1.0,
-                        at(j + jb, j), n, at(j, j + jb), n, 1.0, at(j + jb, j + jb), n);
-        }
-        env_progress(env, progress_phase::invert, double(j + jb) / double(n));
-    }
-    return singular;
+    bool cancelled = false;
+    double work = double(n) * double(n) * double(n) / 3;
+    run_workers(
+        env, worker_count(env, work > 1e18 ? (1LL << 60) : (long long)work),
+        [&](int index, int count, const std::function<void()> &sync) {
+            for (lapack_int j = 0; j < n; j += block_columns) {
+                lapack_int jb = std::min(block_columns, n - j);
+                if (index == 0) {
+                    cancelled = env_cancelled(env);
+                    if (!cancelled) {
+                        lapack_int info = LAPACKE_dgetrf_work(LAPACK_COL_MAJOR, n - j, jb, at(j, j),
+                                                              n, pivots + j);
+                        if (info > 0 && singular == 0) singular = info + j;
+                        for (lapack_int i = j; i < j + jb; ++i)
+                            pivots[i] += j;
+                        LAPACKE_dlaswp_work(LAPACK_COL_MAJOR, j, a, n, j + 1, j + jb, pivots, 1);
+                    }
+                }
+                sync();
+                if (cancelled) return;
+                lapack_int rest = n - j - jb;
+                // This worker's slab of the columns right of the block.
+                lapack_int from = j + jb + rest * index / count;
+                lapack_int width = j + jb + rest * (index + 1) / count - from;
+                if (width > 0) {
+                    LAPACKE_dlaswp_work(LAPACK_COL_MAJOR, width, at(0, from), n, j + 1, j + jb,
+                                        pivots, 1);
+                    cblas_dtrsm(CblasColMajor, CblasLeft, CblasLower, CblasNoTrans, CblasUnit, jb,
+                                width, 1.0, at(j, j), n, at(j, from), n);
+                    cblas_dgemm(CblasColMajor, CblasNoTrans, CblasNoTrans, rest, width, jb, -1.0,
+                                at(j + jb, j), n, at(j, from), n, 1.0, at(j + jb, from), n);
+                }
+                sync();
+                if (index == 0)
+                    env_progress(env, progress_phase::invert, double(j + jb) / double(n));
+            }
+        });
+    return cancelled ? -1 : singular;
 }
 
 } // namespace
 
 int lu_factor(const calc_env &env, lu_system *system) {
+    blas_on_caller_only();
     std::size_t count = std::size_t(system->n) * std::size_t(system->n);
     for (std::size_t k = 0; k < count; ++k) {
         if (!std::isfinite(system->a[k])) {

@@ -1,5 +1,5 @@
 // A dense square system factorised in place by LU with partial pivoting (LAPACK's
-// kernels through LAPACKE and CBLAS, threaded by the BLAS on every core), then solved
+// kernels through LAPACKE and CBLAS, the trailing updates shared out to the workers), then solved
 // for one or several right-hand sides, plain or transposed. No inverse is ever formed:
 // one factorisation costs n^3 / 3 multiply-adds and each right-hand side n^2.
 #pragma once
