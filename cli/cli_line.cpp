@@ -63,14 +63,6 @@ std::string find_unit(int argc, const char *const *argv, length_unit &unit) {
     return {};
 }
 
-// A length as typed: with its own unit, else in --unit; into millimetres.
-std::wstring length_in_mm(std::string_view value, length_unit unit) {
-    std::wstring text = utf8_to_wide(value);
-    std::wstring with_suffix = length_text_in_mm(text);
-    if (with_suffix != text) return with_suffix;
-    return length_text_convert(text, unit, length_unit::mm);
-}
-
 std::string parse_sweep(std::string_view text, line_command &c) {
     std::string_view name;
     std::string error = cli_parse_sweep(text, name, c.from, c.to, c.step);
@@ -127,7 +119,7 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
                        ", not to " + type_name;
             c.options_given = true;
             c.input.texts[std::size_t(*o)] = line_option_spec_of(*o).unit == field_unit::length
-                                                 ? length_in_mm(value, c.unit)
+                                                 ? length_text_typed_mm(utf8_to_wide(value), c.unit)
                                                  : utf8_to_wide(value);
         } else if (field_by_option(bare)) {
             return std::string(name) + " belongs to the two-strip line, not to " + type_name;

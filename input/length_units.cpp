@@ -116,3 +116,9 @@ std::wstring length_text_in_mm(std::wstring_view text) {
     }
     return std::wstring(text);
 }
+
+std::wstring length_text_typed_mm(std::wstring_view text, length_unit unit) {
+    std::wstring with_suffix = length_text_in_mm(text);
+    if (with_suffix != text) return with_suffix;
+    return length_text_convert(text, unit, length_unit::mm);
+}

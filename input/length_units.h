@@ -48,3 +48,7 @@ std::wstring length_text_shown(std::wstring_view text, length_unit from, length_
 // unchanged (a bare number is millimetres already), and so does one whose number part
 // is no number, for validation to refuse. Cannot fail.
 std::wstring length_text_in_mm(std::wstring_view text);
+
+// A length as typed in a front end: with its own unit, else in unit; in millimetres, as
+// the two functions above give it. Cannot fail.
+std::wstring length_text_typed_mm(std::wstring_view text, length_unit unit);

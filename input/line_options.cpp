@@ -238,3 +238,14 @@ std::optional<line_option> line_read(const line_input &input, line_geometry &out
     out = g;
     return std::nullopt;
 }
+
+std::optional<line_option> line_option_named_in(std::wstring_view reason) {
+    if (!reason.starts_with(L"--")) return std::nullopt;
+    reason.remove_prefix(2);
+    std::string spelling;
+    for (wchar_t c : reason.substr(0, reason.find_first_of(L": "))) {
+        if (c > 127) return std::nullopt;
+        spelling += char(c);
+    }
+    return line_option_by_spelling(spelling);
+}

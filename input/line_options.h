@@ -70,6 +70,10 @@ std::optional<line_option> line_option_by_key(std::string_view key);
 
 bool line_option_applies(line_option option, line_type type);
 
+// The option a refusal's text names at its start ("--w: the trace width must be > 0",
+// "--w '-1' refused: ..."), if it names one.
+std::optional<line_option> line_option_named_in(std::wstring_view reason);
+
 // "cpw, gcpw and coupled-gcpw": the types an option applies to, for a refusal.
 std::string line_option_types_text(line_option option);
 

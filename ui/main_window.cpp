@@ -25,7 +25,9 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QStatusBar>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -42,12 +44,25 @@ QString settings_unit_key() {
 
 main_window::main_window(const QPixmap &geometry_bitmap)
     : calculator_(new calculator_dialog(geometry_bitmap)) {
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowIcon(calculator_->windowIcon());
-    setCentralWidget(calculator_);
-    // The dialog keeps its fixed size; the window is that and the menu bar.
-    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    auto *central = new QWidget(this);
+    auto *row = new QHBoxLayout(central);
+    chooser_ = new line_chooser(central);
+    chooser_->setFixedWidth(230);
+    row->addWidget(chooser_);
+    pages_ = new QStackedWidget(central);
+    // The two-strip line's dialog keeps its fixed size, at the top left of its page.
+    auto *dialog_page = new QWidget(pages_);
+    auto *dialog_column = new QVBoxLayout(dialog_page);
+    dialog_column->addWidget(calculator_, 0, Qt::AlignLeft | Qt::AlignTop);
+    dialog_column->addStretch(1);
+    pages_->addWidget(dialog_page);
+    lines_ = new line_page(pages_);
+    pages_->addWidget(lines_);
+    row->addWidget(pages_, 1);
+    setCentralWidget(central);
+    connect(chooser_, &line_chooser::chosen, this, &main_window::choose);
+    connect(lines_, &line_page::edited, this, [this] { setWindowModified(true); });
     synthesis_ = new synthesis_dialog(*calculator_, this);
     sweep_ = new sweep_window(*calculator_, this);
     build_menus();
@@ -57,6 +72,7 @@ main_window::main_window(const QPixmap &geometry_bitmap)
     QString saved = QSettings().value(settings_unit_key()).toString();
     if (length_unit_from_name(saved.toStdString(), unit)) {
         calculator_->set_unit(unit);
+        lines_->set_unit(unit);
         for (QAction *a : action("view_mm")->actionGroup()->actions())
             a->setChecked(a->data().toString() == saved);
     }
@@ -67,9 +83,19 @@ main_window::main_window(const QPixmap &geometry_bitmap)
     connect(calculator_, &QWidget::windowTitleChanged, this, &main_window::update_title);
     connect(calculator_, &calculator_dialog::busy_changed, this, &main_window::set_busy);
     set_clean(QString());
-    if (QScreen *screen = QGuiApplication::primaryScreen()) {
-        move(screen->availableGeometry().center() -
-             QPoint(sizeHint().width() / 2, sizeHint().height() / 2));
+    resize(std::max(1024, sizeHint().width()), std::max(700, sizeHint().height()));
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+}
+
+void main_window::choose(line_type type) {
+    // The variant and the strips' thickness concern the two-strip line's dialog only.
+    variant_state_->setVisible(type == line_type::two_strip);
+    if (type == line_type::two_strip) {
+        pages_->setCurrentIndex(0);
+    } else {
+        lines_->set_type(type);
+        pages_->setCurrentWidget(lines_);
     }
 }
 
@@ -212,6 +238,7 @@ void main_window::build_menus() {
         connect(a, &QAction::triggered, this, [this, unit] {
             if (unit == calculator_->unit()) return;
             calculator_->set_unit(unit);
+            lines_->set_unit(unit);
             show_variant_state();
             QSettings().setValue(settings_unit_key(), QString::fromUtf8(length_unit_name(unit)));
         });
@@ -237,6 +264,7 @@ design main_window::current_design() const {
     for (int i = 0; i < input_field_count; ++i)
         d.fields[i] = calculator_->field_text_mm(input_field(i)).toStdWString();
     d.unit = length_unit::mm;
+    if (line_shown()) d.line = lines_->form()->input_mm();
     d.variant = calculator_->accurate_action()->isChecked() ? solver_variant::accurate
                                                             : solver_variant::specified;
     d.tolerance_percent = tolerance_percent_;
@@ -252,6 +280,8 @@ void main_window::apply_design(const design &d) {
     }
     calculator_->accurate_action()->setChecked(d.variant == solver_variant::accurate);
     tolerance_percent_ = d.tolerance_percent;
+    chooser_->select(d.line.type);
+    if (d.line.type != line_type::two_strip) lines_->set_input_mm(design_line_mm(d));
 }
 
 bool main_window::open_design(const QString &path, QString &error) {
@@ -259,14 +289,6 @@ bool main_window::open_design(const QString &path, QString &error) {
     std::string why;
     if (!design_read(path.toStdString(), d, why)) {
         error = QString::fromStdString(why);
-        return false;
-    }
-    // The window holds the two-strip line's fields only: a line type's design would lose
-    // its type and options here, so it is refused with where it can be computed.
-    if (d.line.type != line_type::two_strip) {
-        error = tr("%1: holds a %2 line, which this window does not compute yet: "
-                   "orvanta-cli --design %1")
-                    .arg(path, QString::fromUtf8(line_type_spec_of(d.line.type).name));
         return false;
     }
     apply_design(d);
@@ -392,6 +414,7 @@ void main_window::fill_laminate_menu() {
 }
 
 QString main_window::result_text() const {
+    if (line_shown()) return lines_->result_text();
     QListWidget *list = calculator_->result_list();
     QStringList lines;
     bool selection = list->selectedItems().size() > 1;
@@ -402,6 +425,17 @@ QString main_window::result_text() const {
 }
 
 bool main_window::export_results(const QString &path, QString &error) const {
+    if (line_shown()) {
+        if (!lines_->answer()) {
+            error = QStringLiteral("The line has no results yet");
+            return false;
+        }
+        if (!path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive)) {
+            error = QStringLiteral("%1: a line's results export as JSON (.json)").arg(path);
+            return false;
+        }
+        return save_file(path, lines_->result_json(), error);
+    }
     const std::optional<last_run> &run = calculator_->last_result();
     if (!run) {
         error = QStringLiteral("No calculation has finished yet");

@@ -1,16 +1,20 @@
-// The desktop program's window: the calculator's dialog under a menu bar, and the design
-// it holds as a document. File opens, saves and exports designs and results, Edit copies
-// the result lines, Calculation runs the calculation and the studies and holds the
-// accurate variant's options and the laminates, View chooses the length unit, Help shows
-// About. The title names the design file and marks unsaved changes; closing with
+// The desktop program's window: the line types' chooser beside the page of the line
+// chosen (the two-strip line's calculator dialog, or a named line's form, drawing and
+// live results) under a menu bar, and the design it holds as a document. File opens, saves and
+// exports designs and results, Edit copies the result lines, Calculation runs the calculation and
+// the studies and holds the accurate variant's options and the laminates, View chooses the length
+// unit, Help shows About. The title names the design file and marks unsaved changes; closing with
 // unsaved changes asks first.
 #pragma once
 
 #include "input/design_file.h"
 #include "ui/calculator_dialog.h"
+#include "ui/line_chooser.h"
+#include "ui/line_page.h"
 
 #include <QMainWindow>
 #include <QMenu>
+#include <QStackedWidget>
 
 #include <memory>
 
@@ -25,6 +29,10 @@ class main_window : public QMainWindow {
     ~main_window() override;
 
     calculator_dialog &calculator() { return *calculator_; }
+    line_chooser *chooser() const { return chooser_; }
+    line_page *lines() const { return lines_; }
+    // Whether a named line type's page shows (not the two-strip line's dialog).
+    bool line_shown() const { return pages_->currentWidget() == lines_; }
 
     // The design the window holds now, and one put into it.
     design current_design() const;
@@ -80,7 +88,12 @@ class main_window : public QMainWindow {
     void build_status_bar();
     void show_variant_state();
 
+    void choose(line_type type);
+
     calculator_dialog *calculator_;
+    line_chooser *chooser_;
+    QStackedWidget *pages_;
+    line_page *lines_;
     // The variant and the strips' thickness, always in sight; the remedies of a
     // thickness the specified variant refused, shown after such a refusal.
     QLabel *variant_state_;

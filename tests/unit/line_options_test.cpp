@@ -2,6 +2,7 @@
 // types an option applies to in words, lengths in metres as the decimals typed, and a
 // refused text naming its option.
 #include "input/line_options.h"
+#include "studies/line_study.h"
 
 #include <gtest/gtest.h>
 
@@ -39,4 +40,16 @@ TEST(line_options, tables_are_consistent_and_lengths_read_as_typed) {
     input.texts[std::size_t(line_option::h2)] = L"0,2";
     EXPECT_EQ(line_read(input, g, reason), line_option::h2);
     EXPECT_NE(reason.find(L"--h2 '0,2' refused"), std::wstring::npos);
+    EXPECT_EQ(line_option_named_in(reason), line_option::h2);
+
+    // A geometry's refusal names its option too; other texts name none.
+    cross_section section{};
+    input = line_input_start(line_type::microstrip);
+    input.texts[std::size_t(line_option::etch)] = L"0.2";
+    EXPECT_FALSE(line_build(input, section, reason));
+    EXPECT_EQ(line_option_named_in(reason), line_option::etch);
+    EXPECT_EQ(line_option_named_in(L"--epsilon-r2: below 1"), line_option::epsilon_r2);
+    EXPECT_EQ(line_option_named_in(L"--nonsense: x"), std::nullopt);
+    EXPECT_EQ(line_option_named_in(L"conductors overlap"), std::nullopt);
+    EXPECT_EQ(line_option_named_in(L"--w\u00e9: x"), std::nullopt);
 }

@@ -1,0 +1,145 @@
+// The line page's validation, drawing and live solving.
+#include "ui/line_page.h"
+
+#include "input/fields.h"
+#include "studies/line_report.h"
+
+#include <QFontDatabase>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QSplitter>
+#include <QVBoxLayout>
+
+line_page::line_page(QWidget *parent) : QWidget(parent) {
+    auto *row = new QHBoxLayout(this);
+    auto *dimensions = new QGroupBox(QStringLiteral("Dimensions"), this);
+    auto *column = new QVBoxLayout(dimensions);
+    forms_ = new QStackedWidget(dimensions);
+    column->addWidget(forms_);
+    column->addStretch(1);
+    dimensions->setMinimumWidth(230);
+    dimensions->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+    row->addWidget(dimensions);
+
+    auto *split = new QSplitter(Qt::Vertical, this);
+    drawing_ = new section_view(split);
+    drawing_->setObjectName(QStringLiteral("section_drawing"));
+    auto *lower = new QWidget(split);
+    auto *lower_column = new QVBoxLayout(lower);
+    lower_column->setContentsMargins(0, 0, 0, 0);
+    state_ = new QLabel(lower);
+    state_->setObjectName(QStringLiteral("line_state"));
+    state_->setWordWrap(true);
+    results_ = new QPlainTextEdit(lower);
+    results_->setObjectName(QStringLiteral("line_results"));
+    results_->setReadOnly(true);
+    results_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    results_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    lower_column->addWidget(state_);
+    lower_column->addWidget(results_, 1);
+    split->addWidget(drawing_);
+    split->addWidget(lower);
+    split->setStretchFactor(0, 3);
+    split->setStretchFactor(1, 2);
+    row->addWidget(split, 1);
+
+    connect(&solver_, &line_solver::solved, this, &line_page::show_answer);
+    connect(&solver_, &line_solver::busy_changed, this, [this](bool busy) {
+        results_->setEnabled(!busy);
+        if (busy) state_->setText(QStringLiteral("Solving..."));
+    });
+    set_type(type_);
+}
+
+line_form *line_page::form() const {
+    return by_type_.at(type_);
+}
+
+void line_page::set_type(line_type type) {
+    type_ = type;
+    auto found = by_type_.find(type);
+    if (found == by_type_.end()) {
+        auto *form = new line_form(type, forms_);
+        form->set_unit(unit_);
+        forms_->addWidget(form);
+        connect(form, &line_form::edited, this, [this] {
+            emit edited();
+            refresh();
+        });
+        found = by_type_.emplace(type, form).first;
+    }
+    forms_->setCurrentWidget(found->second);
+    refresh();
+}
+
+void line_page::set_input_mm(const line_input &input) {
+    if (input.type != type_) set_type(input.type);
+    form()->set_input_mm(input);
+    refresh();
+}
+
+void line_page::set_unit(length_unit unit) {
+    unit_ = unit;
+    for (auto &[type, form] : by_type_)
+        form->set_unit(unit);
+    if (drawing_->has_section()) {
+        line_geometry g;
+        std::wstring reason;
+        if (!line_read(form()->input_mm(), g, reason))
+            drawing_->set_section(drawing_->section(), section_marks(g, drawing_->section(), unit));
+    }
+    show_results();
+}
+
+void line_page::refresh() {
+    answer_.reset();
+    line_form *f = form();
+    line_input input = f->input_mm();
+    line_geometry g;
+    std::wstring reason;
+    std::optional<line_option> bad = line_read(input, g, reason);
+    cross_section section{};
+    if (!bad && line_build(input, section, reason)) {
+        f->mark_refused(std::nullopt);
+        drawing_->set_section(section, section_marks(g, section, unit_));
+        solver_.request(input, default_tolerance_percent / 100);
+        return;
+    }
+    // Refused: nothing older may show, the drawing says why.
+    solver_.cancel();
+    f->mark_refused(bad ? bad : line_option_named_in(reason));
+    QString why = QString::fromStdWString(reason);
+    drawing_->set_note(why);
+    state_->setText(why);
+    results_->clear();
+    results_->setEnabled(true);
+}
+
+void line_page::show_answer(const line_answer &answer) {
+    answer_ = answer;
+    show_results();
+    emit answered();
+}
+
+void line_page::show_results() {
+    if (!answer_) return;
+    const line_estimate &e = answer_->estimate;
+    std::vector<std::string> lines =
+        line_report(line_type_spec_of(answer_->input.type).label, e, unit_, answer_->tolerance);
+    QString text;
+    for (const std::string &line : lines)
+        text += QString::fromStdString(line) + QLatin1Char('\n');
+    results_->setPlainText(text);
+    results_->setEnabled(true);
+    state_->setText(e.converged ? QString() : QString::fromStdWString(e.stop));
+    drawing_->set_note(QString());
+}
+
+QString line_page::result_text() const {
+    return results_->toPlainText();
+}
+
+std::string line_page::result_json() const {
+    if (!answer_) return {};
+    return line_record_json(&answer_->input, answer_->estimate, answer_->tolerance);
+}
