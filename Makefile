@@ -6,7 +6,7 @@ JOBS ?= $(shell nproc)
 WERROR ?= OFF
 
 # Debian packages the build, the tests, the benchmark and the desktop program need.
-PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev qt6-charts-dev fonts-dejavu-core valgrind \
+PACKAGES := cmake make g++ pkg-config libgtest-dev qt6-base-dev qt6-charts-dev qt6-svg-dev fonts-dejavu-core valgrind \
   libopenblas-dev liblapacke-dev libeigen3-dev nlohmann-json3-dev \
   clang-14 libclang-rt-14-dev clang-format-14
 

@@ -4,6 +4,7 @@
 #include "core/base/richardson.h"
 #include "core/graded/accurate_solver.h"
 #include "core/graded/line_solve.h"
+#include "studies/failure_reason.h"
 
 #include <cmath>
 
@@ -13,17 +14,6 @@ std::size_t line_layout::size() const {
 }
 
 namespace {
-
-struct sink_buffer {
-    std::wstring last; // the last error line that says more than that it failed
-};
-
-void keep_error(void *context, const wchar_t *text) {
-    std::wstring line = text;
-    if (line != L"Calculation failed") static_cast<sink_buffer *>(context)->last = line;
-}
-
-void drop(void *, const wchar_t *) {}
 
 std::vector<double> figures_of(const line_solution &s, const line_layout &layout) {
     std::vector<double> v(layout.size(), 0.0);
@@ -89,9 +79,8 @@ line_estimate line_study_run(const cross_section &section, double tolerance, boo
         }
         line_point point;
         point.density = single ? 2.0 : std::ldexp(0.5, k);
-        sink_buffer reasons;
-        calc_env quiet = env;
-        quiet.sinks = {keep_error, drop, &reasons};
+        failure_reason reasons;
+        calc_env quiet = reasons.quiet(env);
         line_solution s(quiet);
         point.ok = line_solve(quiet, section, point.density, s);
         point.panels = s.panels;
@@ -137,10 +126,8 @@ line_estimate line_study_run(const cross_section &section, double tolerance, boo
 bool line_build(const line_input &input, cross_section &out, std::wstring &reason) {
     line_geometry g;
     if (line_read(input, g, reason)) return false;
-    sink_buffer reasons;
-    calc_env quiet;
-    quiet.sinks = {keep_error, drop, &reasons};
-    if (line_section(quiet, g, out)) return true;
+    failure_reason reasons;
+    if (line_section(reasons.quiet(calc_env{}), g, out)) return true;
     reason = reasons.last;
     return false;
 }

@@ -7,8 +7,11 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
+
+#include <memory>
 
 line_page::line_page(QWidget *parent) : QWidget(parent) {
     auto *row = new QHBoxLayout(this);
@@ -35,16 +38,27 @@ line_page::line_page(QWidget *parent) : QWidget(parent) {
     results_->setReadOnly(true);
     results_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     results_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    lower_column->addWidget(state_);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(state_, 1);
+    auto *copy = new QPushButton(QStringLiteral("&Copy Results"), lower);
+    auto *save = new QPushButton(QStringLiteral("E&xport JSON..."), lower);
+    auto *show = new QPushButton(QStringLiteral("Show &Field..."), lower);
+    show->setObjectName(QStringLiteral("show_field"));
+    for (QPushButton *b : {copy, save, show})
+        buttons->addWidget(b);
+    lower_column->addLayout(buttons);
     lower_column->addWidget(results_, 1);
+    connect(copy, &QPushButton::clicked, this, &line_page::copy_requested);
+    connect(save, &QPushButton::clicked, this, &line_page::export_requested);
+    connect(show, &QPushButton::clicked, this, &line_page::show_field);
+    field_ = new field_view(this);
     split->addWidget(drawing_);
     split->addWidget(lower);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 2);
     row->addWidget(split, 1);
 
-    connect(&solver_, &line_solver::solved, this, &line_page::show_answer);
-    connect(&solver_, &line_solver::busy_changed, this, [this](bool busy) {
+    connect(&runner_, &newest_runner::busy_changed, this, [this](bool busy) {
         results_->setEnabled(!busy);
         if (busy) state_->setText(QStringLiteral("Solving..."));
     });
@@ -102,11 +116,18 @@ void line_page::refresh() {
     if (!bad && line_build(input, section, reason)) {
         f->mark_refused(std::nullopt);
         drawing_->set_section(section, section_marks(g, section, unit_));
-        solver_.request(input, default_tolerance_percent / 100);
+        if (field_->isVisible()) field_->set_section(section);
+        double tolerance = default_tolerance_percent / 100;
+        runner_.request([this, input, tolerance](const calc_env &env) -> std::function<void()> {
+            auto answer = std::make_shared<line_answer>(
+                line_answer{input, tolerance, line_study_input(input, tolerance, false, env)});
+            if (answer->estimate.cancelled) return {};
+            return [this, answer] { show_answer(*answer); };
+        });
         return;
     }
     // Refused: nothing older may show, the drawing says why.
-    solver_.cancel();
+    runner_.cancel();
     f->mark_refused(bad ? bad : line_option_named_in(reason));
     QString why = QString::fromStdWString(reason);
     drawing_->set_note(why);
@@ -133,6 +154,13 @@ void line_page::show_results() {
     results_->setEnabled(true);
     state_->setText(e.converged ? QString() : QString::fromStdWString(e.stop));
     drawing_->set_note(QString());
+}
+
+void line_page::show_field() {
+    if (drawing_->has_section()) field_->set_section(drawing_->section());
+    field_->show();
+    field_->raise();
+    field_->activateWindow();
 }
 
 QString line_page::result_text() const {

@@ -1,12 +1,14 @@
 // The page of a named line type: its form, its cross-section drawn to scale and its
 // results, solved live. After each edit that passes validation the line is drawn and
-// solved on the solver's thread; a refusal marks its field and says why in place of the
+// solved on a thread of its own; a refusal marks its field and says why in place of the
 // results, and no older answer can show after it or after a newer edit.
 #pragma once
 
 #include "input/length_units.h"
+#include "studies/line_study.h"
+#include "ui/field_view.h"
 #include "ui/line_form.h"
-#include "ui/line_solver.h"
+#include "ui/newest_runner.h"
 #include "ui/section_picture.h"
 
 #include <QLabel>
@@ -17,6 +19,13 @@
 #include <map>
 #include <optional>
 #include <string>
+
+// What a solve answers: the line it solved, at its tolerance, and its estimate.
+struct line_answer {
+    line_input input;
+    double tolerance = 0;
+    line_estimate estimate;
+};
 
 class line_page : public QWidget {
     Q_OBJECT
@@ -31,7 +40,10 @@ class line_page : public QWidget {
     section_view *drawing() const { return drawing_; }
     QPlainTextEdit *results() const { return results_; }
     QLabel *state() const { return state_; }
-    line_solver &solver() { return solver_; }
+    // The field of the line as it stands, in a window of its own.
+    field_view *field() const { return field_; }
+    void show_field();
+    newest_runner &runner() { return runner_; }
 
     // Shows a line (lengths in millimetres) in its type's form and solves it.
     void set_input_mm(const line_input &input);
@@ -49,6 +61,9 @@ class line_page : public QWidget {
   signals:
     void edited();
     void answered();
+    // The buttons beside the results ask the window to copy or export them.
+    void copy_requested();
+    void export_requested();
 
   private:
     void refresh();
@@ -62,6 +77,7 @@ class line_page : public QWidget {
     section_view *drawing_;
     QLabel *state_;
     QPlainTextEdit *results_;
-    line_solver solver_;
+    newest_runner runner_;
     std::optional<line_answer> answer_;
+    field_view *field_;
 };

@@ -63,6 +63,9 @@ main_window::main_window(const QPixmap &geometry_bitmap)
     setCentralWidget(central);
     connect(chooser_, &line_chooser::chosen, this, &main_window::choose);
     connect(lines_, &line_page::edited, this, [this] { setWindowModified(true); });
+    connect(lines_, &line_page::copy_requested, this,
+            [this] { QGuiApplication::clipboard()->setText(result_text()); });
+    connect(lines_, &line_page::export_requested, this, &main_window::export_dialog);
     synthesis_ = new synthesis_dialog(*calculator_, this);
     sweep_ = new sweep_window(*calculator_, this);
     build_menus();
@@ -455,7 +458,8 @@ bool main_window::export_results(const QString &path, QString &error) const {
 void main_window::export_dialog() {
     QString path = QFileDialog::getSaveFileName(
         this, QStringLiteral("Export Results"), QStringLiteral("results.json"),
-        QStringLiteral("JSON record (*.json);;Charge table (*.csv)"));
+        line_shown() ? QStringLiteral("JSON record (*.json)")
+                     : QStringLiteral("JSON record (*.json);;Charge table (*.csv)"));
     if (path.isEmpty()) return;
     QString error;
     if (!export_results(path, error))

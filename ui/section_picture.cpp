@@ -29,30 +29,14 @@ QColor dielectric_colour(const cross_section &section, double epsilon_r) {
     return palette[std::size_t(at) % std::size(palette)];
 }
 
-struct frame {
-    section_box box;
-    double scale, x0, y0; // pixel = (x0 + scale (x - left), y0 - scale (y - bottom))
-
-    frame(const section_box &b, const QRectF &target) : box(b) {
-        double w = b.right - b.left, h = b.top - b.bottom;
-        scale = std::min(target.width() / w, target.height() / h);
-        x0 = target.center().x() - scale * w / 2;
-        y0 = target.center().y() + scale * h / 2;
-    }
-    QPointF at(xs_point p) const {
-        return {x0 + scale * (p.x - box.left), y0 - scale * (p.y - box.bottom)};
-    }
-    QRectF clip() const { return QRectF(at({box.left, box.top}), at({box.right, box.bottom})); }
-};
-
-QPolygonF polygon(const frame &f, const std::vector<xs_point> &outline) {
+QPolygonF polygon(const section_frame &f, const std::vector<xs_point> &outline) {
     QPolygonF out;
     for (xs_point p : outline)
         out << f.at(p);
     return out;
 }
 
-void paint_mark(QPainter &painter, const frame &f, const section_mark &m, bool labels) {
+void paint_mark(QPainter &painter, const section_frame &f, const section_mark &m, bool labels) {
     QPointF a = f.at(m.from), b = f.at(m.to);
     QPointF out(m.outward.x, -m.outward.y);
     QPointF shift = out * 10.0;
@@ -83,24 +67,37 @@ void paint_mark(QPainter &painter, const frame &f, const section_mark &m, bool l
 
 } // namespace
 
-void paint_section(QPainter &painter, const QRectF &target, const cross_section &section,
-                   const std::vector<section_mark> &marks, bool labels) {
-    section_box box = section_view_box(section);
-    if (!(box.right > box.left && box.top > box.bottom)) return;
+section_frame section_frame_in(const cross_section &section, const QRectF &target, bool labels) {
+    section_box b = section_view_box(section);
     // Room for the marks' labels around the drawing.
     QRectF inner = labels ? target.adjusted(60, 28, -60, -28) : target.adjusted(2, 2, -2, -2);
     if (inner.width() < 10 || inner.height() < 10) inner = target;
-    frame f(box, inner);
+    double w = b.right - b.left, h = b.top - b.bottom;
+    double scale = std::min(inner.width() / w, inner.height() / h);
+    return {b, scale, inner.center().x() - scale * w / 2, inner.center().y() + scale * h / 2};
+}
+
+void paint_section(QPainter &painter, const QRectF &target, const cross_section &section,
+                   const std::vector<section_mark> &marks, bool labels, section_fill fill) {
+    section_frame f = section_frame_in(section, target, labels);
+    const section_box &box = f.box;
+    if (!(f.scale > 0 && std::isfinite(f.scale))) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     QRectF clip = f.clip();
-    painter.fillRect(clip, section.background_epsilon_r != 1
-                               ? dielectric_colour(section, section.background_epsilon_r)
-                               : air);
+    bool solid = fill == section_fill::solid;
+    if (solid) {
+        painter.fillRect(clip, section.background_epsilon_r != 1
+                                   ? dielectric_colour(section, section.background_epsilon_r)
+                                   : air);
+    }
     painter.setClipRect(clip);
-    painter.setPen(QPen(QColor(90, 90, 90), 0.8));
+    painter.setPen(QPen(QColor(90, 90, 90), solid ? 0.8 : 1.2));
     for (const xs_dielectric &d : section.dielectrics) {
-        painter.setBrush(dielectric_colour(section, d.epsilon_r));
+        if (solid)
+            painter.setBrush(dielectric_colour(section, d.epsilon_r));
+        else
+            painter.setBrush(Qt::NoBrush);
         painter.drawPolygon(polygon(f, d.outline));
     }
     painter.setPen(QPen(copper_edge, 1));

@@ -13,10 +13,31 @@
 
 #include <vector>
 
+// Where the section's window lands in a target: to scale and centred, with room around
+// it for the labels when there are any.
+struct section_frame {
+    section_box box;
+    double scale, x0, y0; // pixel = (x0 + scale (x - left), y0 - scale (y - bottom))
+
+    QPointF at(xs_point p) const {
+        return {x0 + scale * (p.x - box.left), y0 - scale * (p.y - box.bottom)};
+    }
+    xs_point point(QPointF pixel) const {
+        return {box.left + (pixel.x() - x0) / scale, box.bottom + (y0 - pixel.y()) / scale};
+    }
+    QRectF clip() const { return QRectF(at({box.left, box.top}), at({box.right, box.bottom})); }
+};
+section_frame section_frame_in(const cross_section &section, const QRectF &target, bool labels);
+
+// Solid: the layers filled with their colours; outline: only their edges, over a picture
+// painted beneath (the field).
+enum class section_fill { solid, outline };
+
 // Paints the section into target (device pixels of the painter), to scale and centred;
 // labels: the permittivities and the marks' texts.
 void paint_section(QPainter &painter, const QRectF &target, const cross_section &section,
-                   const std::vector<section_mark> &marks, bool labels);
+                   const std::vector<section_mark> &marks, bool labels,
+                   section_fill fill = section_fill::solid);
 
 // A small picture of the section, without texts, for a list of line types.
 QPixmap section_icon(const cross_section &section, QSize size);

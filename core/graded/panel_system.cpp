@@ -190,3 +190,22 @@ double panel_system_mean_field(const panel_set *set, std::int32_t i, const doubl
     }
     return sum;
 }
+
+bool panel_system_potentials(const calc_env &env, const panel_set *set, const double *x,
+                             std::span<const xs_point> points, double *out) {
+    std::size_t count = points.size(), n = set->panels.size();
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = 0;
+    long long work = 40LL * (long long)(count) * (long long)(n);
+    run_workers(env, worker_count(env, work),
+                [&](int index, int threads, const std::function<void()> &) {
+                    std::size_t from = count * std::size_t(index) / std::size_t(threads);
+                    std::size_t to = count * std::size_t(index + 1) / std::size_t(threads);
+                    for (std::size_t j = 0; j < n && !env_cancelled(env); ++j) {
+                        source_images source(*set, set->panels[j]);
+                        for (std::size_t k = from; k < to; ++k)
+                            out[k] -= x[j] * source.at(points[k]).potential / two_pi;
+                    }
+                });
+    return !env_cancelled(env);
+}

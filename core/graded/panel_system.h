@@ -12,6 +12,8 @@
 
 #include "core/graded/panels.h"
 
+#include <span>
+
 // Fills a (n x n, column-major, n = conductor_count in vacuum, else every panel) and the
 // free-charge functionals f (electrode_count rows of n, row-major): the free charge per
 // metre of electrode k, divided by eps0, is sum_j f[k n + j] x_j. A conductor face's free
@@ -39,3 +41,10 @@ xs_point panel_system_field_at(const panel_set *set, const double *x, xs_point p
 // The mean normal field at panel i's centre, divided by eps0's reciprocal like the rows:
 // sum_j x_j times the field part of interface row i, for the slab problem's unknowns x.
 double panel_system_mean_field(const panel_set *set, std::int32_t i, const double *x);
+
+// The potential (V) at each point, -1/(2 pi) sum_j x_j I_j(p) with the images, for the
+// unknowns x of every panel: each panel's images are set up once and seen from every
+// point, the points shared out to the environment's threads. Returns false when the
+// environment's cancel flag stops it.
+bool panel_system_potentials(const calc_env &env, const panel_set *set, const double *x,
+                             std::span<const xs_point> points, double *out);

@@ -2,17 +2,22 @@
 // form builds, validates and shows the live result the command line prints for the same
 // line; a refused field is marked and no older result shows after it; a burst of edits
 // ends with the last one's result; units convert the fields and leave the results as
-// they were; a design of each type comes back as saved; the drawing follows the edits.
+// they were; a design of each type comes back as saved; the drawing follows the edits;
+// the field view renders a single line and both modes of a pair.
 #include "tests/support/cli_capture.h"
 #include "tests/support/own_settings.h"
 #include "ui/main_window.h"
 
+#include <QFile>
+#include <QImage>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <cmath>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -40,7 +45,7 @@ class line_page_test : public QObject {
     line_page &page() { return *app->lines(); }
     QLineEdit *field(line_option option) { return page().form()->field(option); }
     void wait_for_answer() {
-        QTRY_VERIFY_WITH_TIMEOUT(!page().solver().busy(), 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!page().runner().busy(), 60000);
         QVERIFY(page().answer());
     }
     void type_into(line_option option, const QString &text) {
@@ -161,12 +166,12 @@ class line_page_test : public QObject {
         type_into(line_option::w, QStringLiteral("0.25"));
         wait_for_answer();
         std::string record = page().result_json();
-        std::uint64_t generation = page().solver().generation();
+        std::uint64_t generation = page().runner().generation();
         line_input typed = page().form()->input_mm();
         app->action("view_mil")->trigger();
         QCOMPARE(field(line_option::w)->text(), QStringLiteral("9.84"));
         QCOMPARE(page().result_json(), record);
-        QCOMPARE(page().solver().generation(), generation);
+        QCOMPARE(page().runner().generation(), generation);
         QVERIFY(page().result_text().contains(QStringLiteral(" ps/in")));
         QCOMPARE(page().form()->input_mm().texts, typed.texts);
         app->action("view_um")->trigger();
@@ -204,6 +209,54 @@ class line_page_test : public QObject {
         app->chooser()->select(line_type::coax);
         QVERIFY(app->open_design(path, error));
         QVERIFY(!app->line_shown());
+    }
+
+    // The field view of a single line and of both modes of a pair: a map with the signal
+    // near 1 V, the odd mode's potentials of both signs, the even mode's of one; saved as
+    // PNG and SVG.
+    void the_field_view_renders_both_modes() {
+        auto range = [](const field_view &view) {
+            double low = INFINITY, high = -INFINITY;
+            for (double v : view.picture()->map.potential) {
+                if (!std::isfinite(v)) continue;
+                low = std::min(low, v);
+                high = std::max(high, v);
+            }
+            return std::pair{low, high};
+        };
+        app->chooser()->select(line_type::microstrip);
+        page().show_field();
+        field_view &view = *page().field();
+        QTRY_VERIFY_WITH_TIMEOUT(!view.runner().busy(), 60000);
+        QVERIFY(view.picture());
+        QCOMPARE(view.modes()->count(), 1);
+        auto [low, high] = range(view);
+        QVERIFY(low > -0.01 && high > 0.9 && high < 1.01);
+        QVERIFY(!view.picture()->map.charges.empty());
+
+        app->chooser()->select(line_type::coupled_coated_microstrip);
+        QTRY_VERIFY_WITH_TIMEOUT(!view.runner().busy(), 60000);
+        QCOMPARE(view.modes()->count(), 2);
+        std::tie(low, high) = range(view);
+        QVERIFY(low < -0.9 && high > 0.9);
+        view.set_mode(1);
+        QTRY_VERIFY_WITH_TIMEOUT(!view.runner().busy(), 60000);
+        std::tie(low, high) = range(view);
+        QVERIFY(low > -0.01 && high > 0.9);
+        QVERIFY(view.picture()->title.startsWith(QStringLiteral("Even mode")));
+
+        QString error;
+        QString png = dir.filePath(QStringLiteral("field.png"));
+        QString svg = dir.filePath(QStringLiteral("field.svg"));
+        QVERIFY2(view.save(png, error), qPrintable(error));
+        QVERIFY2(view.save(svg, error), qPrintable(error));
+        QImage image(png);
+        QCOMPARE(image.size(), QSize(1200, 800));
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("<svg"));
+        QVERIFY(!view.save(dir.filePath(QStringLiteral("no/such/dir/field.png")), error));
+        QVERIFY(error.contains(QStringLiteral("field.png")));
     }
 
     // The window resizes, and at 1024 x 700 the form, the drawing and the results fit.

@@ -1,10 +1,13 @@
-// The painters' geometry: dialog units, the picture rectangle and the chart's bars.
+// The painters' geometry: dialog units, the picture rectangle, the chart's bars and the
+// field's contour lines.
 #include "ui/painting/charge_chart.h"
+#include "ui/painting/contours.h"
 #include "ui/painting/dialog_units.h"
 #include "ui/painting/drawing_placement.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 namespace {
@@ -72,3 +75,39 @@ TEST(chart_bars, equal_values_draw_nothing) {
 }
 
 } // namespace
+
+// Contours of a sampled field: a plane's level lines are straight and where the
+// interpolation puts them, a saddle splits into two lines, a cell with a gap has none.
+TEST(contours, follow_the_samples_and_split_saddles) {
+    // v = x on 4 columns and 3 rows: the level 1.5 is the vertical x = 1.5.
+    std::vector<double> plane;
+    for (int j = 0; j < 3; ++j) {
+        for (int i = 0; i < 4; ++i)
+            plane.push_back(i);
+    }
+    std::vector<double> levels{1.5, 7.0};
+    auto lines = contour_lines(plane, 4, 3, levels);
+    ASSERT_EQ(lines.size(), 2u);
+    ASSERT_EQ(lines[0].size(), 2u);
+    for (const contour_segment &s : lines[0]) {
+        EXPECT_EQ(s.x1, 1.5);
+        EXPECT_EQ(s.x2, 1.5);
+        EXPECT_EQ(std::fabs(s.y2 - s.y1), 1.0);
+    }
+    EXPECT_TRUE(lines[1].empty());
+
+    // A saddle whose centre (the mean, 1) is above the level: the level cuts off the two
+    // low corners.
+    std::vector<double> saddle{2, 0, 0, 2};
+    std::vector<double> one{0.8};
+    auto cut = contour_lines(saddle, 2, 2, one)[0];
+    ASSERT_EQ(cut.size(), 2u);
+    for (const contour_segment &s : cut) {
+        // Each segment stays next to one low corner: (1, 0) or (0, 1).
+        double mx = (s.x1 + s.x2) / 2, my = (s.y1 + s.y2) / 2;
+        EXPECT_TRUE((mx > 0.5 && my < 0.5) || (mx < 0.5 && my > 0.5)) << mx << ' ' << my;
+    }
+
+    std::vector<double> gap{0, 1, NAN, 1};
+    EXPECT_TRUE(contour_lines(gap, 2, 2, one)[0].empty());
+}

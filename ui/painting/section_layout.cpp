@@ -77,8 +77,8 @@ section_box section_view_box(const cross_section &section) {
     double size = std::max(signals.width(), signals.height());
     bool round_only = section.conductors.empty();
     if (!round_only) {
-        box.left -= 0.6 * size;
-        box.right += 0.6 * size;
+        box.left -= 0.4 * size;
+        box.right += 0.4 * size;
     }
     if (section.ground_plane) box.add({box.left, 0});
     if (section.upper_plane) box.add({box.left, section.upper_height});
@@ -129,9 +129,14 @@ std::vector<section_mark> section_marks(const line_geometry &g, const cross_sect
     if (!first) return marks;
     const extent &a = *first;
     marks.push_back({{a.left, a.top}, {a.left + g.w, a.top}, up, length_label("w", g.w, unit)});
+    // The thickness on the outer side of the rightmost trace, clear of a pair's gap.
+    extent outer = a;
+    if (std::optional<extent> b = signal_extent(section, 1); b && b->right > a.right) outer = *b;
     if (g.t > 0)
-        marks.push_back(
-            {{a.right, a.bottom}, {a.right, a.top}, right, length_label("t", g.t, unit)});
+        marks.push_back({{outer.right, outer.bottom},
+                         {outer.right, outer.top},
+                         right,
+                         length_label("t", g.t, unit)});
     if (section.ground_plane && a.bottom > 0)
         marks.push_back({{a.left, 0}, {a.left, a.bottom}, left, length_label("h", g.h, unit)});
     if (section.upper_plane && g.h2 > 0)
