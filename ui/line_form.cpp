@@ -90,6 +90,19 @@ void line_form::set_text(line_option option, const QString &text) {
     }
 }
 
+void line_form::set_text_mm(line_option option, const QString &mm_text) {
+    QLineEdit *edit = field(option);
+    if (!edit) return;
+    std::wstring mm = mm_text.toStdWString();
+    QString shown = QString::fromStdWString(line_option_spec_of(option).unit == field_unit::length
+                                                ? length_text_shown(mm, length_unit::mm, unit_)
+                                                : mm);
+    edit->setText(shown);
+    exact_[std::size_t(option)].emplace(shown, mm);
+    if (refused_ == option) mark_refused(std::nullopt);
+    emit edited();
+}
+
 void line_form::set_unit(length_unit unit) {
     if (unit == unit_) return;
     line_input typed = input_mm();

@@ -32,6 +32,8 @@ class line_form : public QWidget {
     // Shows the line's texts (millimetres) in the form's unit; the type must agree.
     void set_input_mm(const line_input &input);
     void set_text(line_option option, const QString &text);
+    // The same for a text in millimetres (a length) or as it is, shown in the form's unit.
+    void set_text_mm(line_option option, const QString &mm_text);
 
     length_unit unit() const { return unit_; }
     // Shows every length in the new unit, converted, without an edit.

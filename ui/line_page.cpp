@@ -13,7 +13,8 @@
 
 #include <memory>
 
-line_page::line_page(QWidget *parent) : QWidget(parent) {
+line_page::line_page(QWidget *parent)
+    : QWidget(parent), tolerance_(default_tolerance_percent / 100) {
     auto *row = new QHBoxLayout(this);
     auto *dimensions = new QGroupBox(QStringLiteral("Dimensions"), this);
     auto *column = new QVBoxLayout(dimensions);
@@ -52,6 +53,8 @@ line_page::line_page(QWidget *parent) : QWidget(parent) {
     connect(save, &QPushButton::clicked, this, &line_page::export_requested);
     connect(show, &QPushButton::clicked, this, &line_page::show_field);
     field_ = new field_view(this);
+    sweep_ = new line_sweep_window([this] { return form()->input_mm(); }, this);
+    synthesis_ = new line_synthesis_dialog([this] { return form(); }, this);
     split->addWidget(drawing_);
     split->addWidget(lower);
     split->setStretchFactor(0, 3);
@@ -94,6 +97,8 @@ void line_page::set_input_mm(const line_input &input) {
 
 void line_page::set_unit(length_unit unit) {
     unit_ = unit;
+    sweep_->prepare(type_, unit);
+    if (synthesis_->isVisible()) synthesis_->prepare(type_, unit);
     for (auto &[type, form] : by_type_)
         form->set_unit(unit);
     if (drawing_->has_section()) {
@@ -117,7 +122,7 @@ void line_page::refresh() {
         f->mark_refused(std::nullopt);
         drawing_->set_section(section, section_marks(g, section, unit_));
         if (field_->isVisible()) field_->set_section(section);
-        double tolerance = default_tolerance_percent / 100;
+        double tolerance = tolerance_;
         runner_.request([this, input, tolerance](const calc_env &env) -> std::function<void()> {
             auto answer = std::make_shared<line_answer>(
                 line_answer{input, tolerance, line_study_input(input, tolerance, false, env)});
@@ -154,6 +159,24 @@ void line_page::show_results() {
     results_->setEnabled(true);
     state_->setText(e.converged ? QString() : QString::fromStdWString(e.stop));
     drawing_->set_note(QString());
+}
+
+void line_page::open_sweep() {
+    sweep_->prepare(type_, unit_);
+    sweep_->show();
+    sweep_->raise();
+    sweep_->activateWindow();
+}
+
+void line_page::open_synthesis() {
+    synthesis_->prepare(type_, unit_);
+    synthesis_->show();
+    synthesis_->raise();
+}
+
+void line_page::set_tolerance(double tolerance) {
+    tolerance_ = tolerance;
+    refresh();
 }
 
 void line_page::show_field() {

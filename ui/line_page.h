@@ -4,10 +4,13 @@
 // results, and no older answer can show after it or after a newer edit.
 #pragma once
 
+#include "input/fields.h"
 #include "input/length_units.h"
 #include "studies/line_study.h"
 #include "ui/field_view.h"
 #include "ui/line_form.h"
+#include "ui/line_sweep_window.h"
+#include "ui/line_synthesis_dialog.h"
 #include "ui/newest_runner.h"
 #include "ui/section_picture.h"
 
@@ -43,6 +46,14 @@ class line_page : public QWidget {
     // The field of the line as it stands, in a window of its own.
     field_view *field() const { return field_; }
     void show_field();
+    line_sweep_window *sweep() const { return sweep_; }
+    line_synthesis_dialog *synthesis() const { return synthesis_; }
+    void open_sweep();
+    void open_synthesis();
+
+    // The tolerance of the live estimate (a fraction); the line is solved again.
+    void set_tolerance(double tolerance);
+    double tolerance() const { return tolerance_; }
     newest_runner &runner() { return runner_; }
 
     // Shows a line (lengths in millimetres) in its type's form and solves it.
@@ -80,4 +91,7 @@ class line_page : public QWidget {
     newest_runner runner_;
     std::optional<line_answer> answer_;
     field_view *field_;
+    line_sweep_window *sweep_;
+    line_synthesis_dialog *synthesis_;
+    double tolerance_;
 };

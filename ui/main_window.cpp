@@ -17,6 +17,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
@@ -209,9 +210,15 @@ void main_window::build_menus() {
     connect(add_action(run, "calc_converge", QStringLiteral("Con&verge...")), &QAction::triggered,
             this, &main_window::converge);
     connect(add_action(run, "calc_synthesize", QStringLiteral("&Synthesize...")),
-            &QAction::triggered, this, [this] { synthesis_->open(); });
+            &QAction::triggered, this, [this] {
+                if (line_shown())
+                    lines_->open_synthesis();
+                else
+                    synthesis_->open();
+            });
     connect(add_action(run, "calc_sweep", QStringLiteral("S&weep...")), &QAction::triggered, this,
             [this] {
+                if (line_shown()) return lines_->open_sweep();
                 sweep_->show();
                 sweep_->raise();
                 sweep_->activateWindow();
@@ -496,6 +503,16 @@ bool main_window::ask_accurate_options(const QString &title, const QString &acce
 // The convergence study always solves the accurate variant: the specified trapezoid
 // sums scatter from mesh to mesh instead of converging.
 void main_window::converge() {
+    if (line_shown()) {
+        // A line's results are always an estimate with its error: Converge sets its
+        // tolerance.
+        bool ok = false;
+        double percent = QInputDialog::getDouble(this, QStringLiteral("Converge"),
+                                                 QStringLiteral("Tolerance (%):"),
+                                                 lines_->tolerance() * 100, 1e-5, 10, 5, &ok);
+        if (ok) lines_->set_tolerance(percent / 100);
+        return;
+    }
     if (!ask_accurate_options(QStringLiteral("Converge"), QStringLiteral("&Converge"))) return;
     calc_params params{};
     if (!calculator_->validate(params, solver_variant::accurate)) return;
