@@ -7,6 +7,7 @@
 #include "input/length_units.h"
 #include "input/line_options.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QWidget>
@@ -59,3 +60,8 @@ class line_form : public QWidget {
     // result.
     std::array<std::optional<std::pair<QString, std::wstring>>, line_option_count> exact_{};
 };
+
+// Fills a list with the options of the type a study can vary (those without a keyword),
+// each named with its unit and carrying int(option) as its data; the option chosen
+// before stays chosen when the type has it.
+void line_option_choices(QComboBox *box, line_type type, length_unit unit);

@@ -3,6 +3,7 @@
 
 #include "input/number_syntax.h"
 #include "studies/line_report.h"
+#include "ui/line_form.h"
 #include "ui/save_file.h"
 
 #include <QFileDialog>
@@ -65,23 +66,12 @@ line_sweep_window::line_sweep_window(std::function<line_input()> line, QWidget *
 
 void line_sweep_window::prepare(line_type type, length_unit unit) {
     unit_ = unit;
-    QString kept = option_->currentData().toString();
-    option_->clear();
-    for (const line_option_spec &o : line_option_specs()) {
-        if (!line_option_applies(o.option, type) || o.keyword) continue;
-        QString name = QString::fromUtf8(o.spelling);
-        if (o.unit == field_unit::length)
-            name += QStringLiteral(" (%1)").arg(QString::fromWCharArray(length_unit_label(unit)));
-        option_->addItem(name, QString::fromUtf8(o.key));
-    }
-    int at = option_->findData(kept);
-    option_->setCurrentIndex(at >= 0 ? at : 0);
+    line_option_choices(option_, type, unit);
 }
 
 bool line_sweep_window::run() {
-    std::optional<line_option> option =
-        line_option_by_key(option_->currentData().toString().toStdString());
-    if (!option) return false;
+    if (option_->currentIndex() < 0) return false;
+    std::optional<line_option> option = line_option(option_->currentData().toInt());
     bool length = line_option_spec_of(*option).unit == field_unit::length;
     double scale = length ? length_unit_mm(unit_) : 1.0;
     double values[3];

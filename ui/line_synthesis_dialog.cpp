@@ -55,14 +55,7 @@ void line_synthesis_dialog::prepare(line_type type, length_unit unit) {
     } else {
         target_->addItem(QStringLiteral("Z0"), int(line_target::z0));
     }
-    option_->clear();
-    for (const line_option_spec &o : line_option_specs()) {
-        if (!line_option_applies(o.option, type) || o.keyword) continue;
-        QString name = QString::fromUtf8(o.spelling);
-        if (o.unit == field_unit::length)
-            name += QStringLiteral(" (%1)").arg(QString::fromWCharArray(length_unit_label(unit)));
-        option_->addItem(name, int(o.option));
-    }
+    line_option_choices(option_, type, unit);
     result_.reset();
     use_->setEnabled(false);
     state_->clear();

@@ -268,7 +268,7 @@ class line_page_test : public QObject {
         app->action("calc_sweep")->trigger();
         line_sweep_window &sweep = *page().sweep();
         QVERIFY(sweep.isVisible());
-        sweep.option()->setCurrentIndex(sweep.option()->findData(QStringLiteral("s")));
+        sweep.option()->setCurrentIndex(sweep.option()->findData(int(line_option::s)));
         sweep.from_field()->setText(QStringLiteral("0.1"));
         sweep.to_field()->setText(QStringLiteral("0.3"));
         sweep.step_field()->setText(QStringLiteral("0"));
