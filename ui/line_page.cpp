@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -19,6 +20,10 @@ line_page::line_page(QWidget *parent)
     auto *dimensions = new QGroupBox(QStringLiteral("Dimensions"), this);
     auto *column = new QVBoxLayout(dimensions);
     forms_ = new QStackedWidget(dimensions);
+    file_note_ = new QLabel(forms_);
+    file_note_->setWordWrap(true);
+    file_note_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    forms_->addWidget(file_note_);
     column->addWidget(forms_);
     column->addStretch(1);
     dimensions->setMinimumWidth(230);
@@ -74,6 +79,7 @@ line_form *line_page::form() const {
 
 void line_page::set_type(line_type type) {
     type_ = type;
+    file_section_.reset();
     auto found = by_type_.find(type);
     if (found == by_type_.end()) {
         auto *form = new line_form(type, forms_);
@@ -101,7 +107,7 @@ void line_page::set_unit(length_unit unit) {
     if (synthesis_->isVisible()) synthesis_->prepare(type_, unit);
     for (auto &[type, form] : by_type_)
         form->set_unit(unit);
-    if (drawing_->has_section()) {
+    if (drawing_->has_section() && !file_section_) {
         line_geometry g;
         std::wstring reason;
         if (!line_read(form()->input_mm(), g, reason))
@@ -110,8 +116,34 @@ void line_page::set_unit(length_unit unit) {
     show_results();
 }
 
+void line_page::show_cross_section(const cross_section &section, const QString &path) {
+    file_section_ = section;
+    file_path_ = path;
+    file_note_->setText(
+        QStringLiteral("The cross-section of %1, computed as it is. Edit the file to change it; "
+                       "choose a line type to leave it.")
+            .arg(path));
+    forms_->setCurrentWidget(file_note_);
+    refresh();
+}
+
 void line_page::refresh() {
     answer_.reset();
+    if (file_section_) {
+        drawing_->set_section(*file_section_, {});
+        if (field_->isVisible()) field_->set_section(*file_section_);
+        cross_section section = *file_section_;
+        std::string file = file_path_.toStdString();
+        double tolerance = tolerance_;
+        runner_.request([this, section, file,
+                         tolerance](const calc_env &env) -> std::function<void()> {
+            auto answer = std::make_shared<line_answer>(
+                line_answer{{}, file, tolerance, line_study_run(section, tolerance, false, env)});
+            if (answer->estimate.cancelled) return {};
+            return [this, answer] { show_answer(*answer); };
+        });
+        return;
+    }
     line_form *f = form();
     line_input input = f->input_mm();
     line_geometry g;
@@ -125,7 +157,7 @@ void line_page::refresh() {
         double tolerance = tolerance_;
         runner_.request([this, input, tolerance](const calc_env &env) -> std::function<void()> {
             auto answer = std::make_shared<line_answer>(
-                line_answer{input, tolerance, line_study_input(input, tolerance, false, env)});
+                line_answer{input, {}, tolerance, line_study_input(input, tolerance, false, env)});
             if (answer->estimate.cancelled) return {};
             return [this, answer] { show_answer(*answer); };
         });
@@ -150,8 +182,9 @@ void line_page::show_answer(const line_answer &answer) {
 void line_page::show_results() {
     if (!answer_) return;
     const line_estimate &e = answer_->estimate;
-    std::vector<std::string> lines =
-        line_report(line_type_spec_of(answer_->input.type).label, e, unit_, answer_->tolerance);
+    std::string title = answer_->file.empty() ? line_type_spec_of(answer_->input.type).label
+                                              : "Cross-section " + answer_->file;
+    std::vector<std::string> lines = line_report(title, e, unit_, answer_->tolerance);
     QString text;
     for (const std::string &line : lines)
         text += QString::fromStdString(line) + QLatin1Char('\n');
@@ -161,7 +194,20 @@ void line_page::show_results() {
     drawing_->set_note(QString());
 }
 
+namespace {
+
+bool refuse_file_study(QWidget *page, bool file) {
+    if (file)
+        QMessageBox::information(page, QStringLiteral("Studies"),
+                                 QStringLiteral("Sweeps and syntheses vary a line type's options; "
+                                                "a cross-section file is computed as it is."));
+    return file;
+}
+
+} // namespace
+
 void line_page::open_sweep() {
+    if (refuse_file_study(this, showing_file())) return;
     sweep_->prepare(type_, unit_);
     sweep_->show();
     sweep_->raise();
@@ -169,6 +215,7 @@ void line_page::open_sweep() {
 }
 
 void line_page::open_synthesis() {
+    if (refuse_file_study(this, showing_file())) return;
     synthesis_->prepare(type_, unit_);
     synthesis_->show();
     synthesis_->raise();
@@ -192,5 +239,6 @@ QString line_page::result_text() const {
 
 std::string line_page::result_json() const {
     if (!answer_) return {};
-    return line_record_json(&answer_->input, answer_->estimate, answer_->tolerance);
+    return line_record_json(answer_->file.empty() ? &answer_->input : nullptr, answer_->estimate,
+                            answer_->tolerance);
 }

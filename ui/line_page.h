@@ -23,9 +23,11 @@
 #include <optional>
 #include <string>
 
-// What a solve answers: the line it solved, at its tolerance, and its estimate.
+// What a solve answers: the line it solved (or the cross-section file's title), at its
+// tolerance, and its estimate.
 struct line_answer {
     line_input input;
+    std::string file; // the cross-section file solved, or empty for a named line
     double tolerance = 0;
     line_estimate estimate;
 };
@@ -58,6 +60,10 @@ class line_page : public QWidget {
 
     // Shows a line (lengths in millimetres) in its type's form and solves it.
     void set_input_mm(const line_input &input);
+    // Draws and solves a cross-section read from a file, as it is (no form); choosing a
+    // type ends it.
+    void show_cross_section(const cross_section &section, const QString &path);
+    bool showing_file() const { return file_section_.has_value(); }
 
     // Lengths in the form and the results, converted; nothing is solved again.
     void set_unit(length_unit unit);
@@ -94,4 +100,7 @@ class line_page : public QWidget {
     line_sweep_window *sweep_;
     line_synthesis_dialog *synthesis_;
     double tolerance_;
+    std::optional<cross_section> file_section_;
+    QString file_path_;
+    QLabel *file_note_;
 };

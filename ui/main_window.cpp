@@ -2,6 +2,7 @@
 #include "ui/main_window.h"
 
 #include "input/number_syntax.h"
+#include "input/xs_file.h"
 #include "studies/records.h"
 #include "studies/study_report.h"
 #include "ui/accurate_options.h"
@@ -25,6 +26,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -36,6 +38,8 @@ namespace {
 
 constexpr int recent_count = 8;
 const QString design_filter = QStringLiteral("Orvanta designs (*.orvanta);;All files (*)");
+const QString open_filter =
+    QStringLiteral("Orvanta designs (*.orvanta);;Cross-section files (*.json);;All files (*)");
 
 QString settings_unit_key() {
     return QStringLiteral("view/length_unit");
@@ -297,6 +301,24 @@ void main_window::apply_design(const design &d) {
 bool main_window::open_design(const QString &path, QString &error) {
     design d;
     std::string why;
+    // A cross-section file (.json) is drawn and solved as it is, on the line page.
+    if (path.endsWith(QStringLiteral(".json"), Qt::CaseInsensitive)) {
+        cross_section section{};
+        if (!xs_read(path.toStdString(), section, why)) {
+            error = QString::fromStdString(why);
+            return false;
+        }
+        {
+            QSignalBlocker quiet(chooser_);
+            chooser_->setCurrentRow(-1);
+        }
+        variant_state_->hide();
+        pages_->setCurrentWidget(lines_);
+        lines_->show_cross_section(section, path);
+        set_clean(QString());
+        remember_recent(path);
+        return true;
+    }
     if (!design_read(path.toStdString(), d, why)) {
         error = QString::fromStdString(why);
         return false;
@@ -309,6 +331,12 @@ bool main_window::open_design(const QString &path, QString &error) {
 
 bool main_window::save_design(const QString &path, QString &error) {
     std::string why;
+    if (line_shown() && lines_->showing_file()) {
+        error = QStringLiteral("%1: a cross-section file is its own design; a design file holds "
+                               "a line type and its options")
+                    .arg(path);
+        return false;
+    }
     if (!design_write(path.toStdString(), current_design(), why)) {
         error = QString::fromStdString(why);
         return false;
@@ -356,7 +384,7 @@ void main_window::new_design() {
 void main_window::open() {
     if (!may_discard()) return;
     QString path =
-        QFileDialog::getOpenFileName(this, QStringLiteral("Open Design"), QString(), design_filter);
+        QFileDialog::getOpenFileName(this, QStringLiteral("Open Design"), QString(), open_filter);
     if (!path.isEmpty()) open_design_interactively(path);
 }
 

@@ -313,6 +313,38 @@ class line_page_test : public QObject {
                  QString::number(synthesis.result()->value, 'g', 10).toStdWString());
     }
 
+    // A cross-section file opens from File > Open: drawn and solved as it is, its record
+    // the command line's for --xs; a broken one is refused naming it; choosing a type
+    // leaves it.
+    void cross_section_files_open_in_the_drawing() {
+        QString path = dir.filePath(QStringLiteral("pair.json"));
+        run({"--line", "coupled-gcpw", "--save-xs", path.toStdString()});
+        QString error;
+        QVERIFY2(app->open_design(path, error), qPrintable(error));
+        QVERIFY(app->line_shown());
+        QVERIFY(page().showing_file());
+        QVERIFY(page().drawing()->has_section());
+        QCOMPARE(page().drawing()->section().electrode_count, 2);
+        wait_for_answer();
+        std::string cli = cli_output({"--xs", path.toStdString(), "--json"});
+        QCOMPARE(QString::fromStdString(page().result_json()), QString::fromStdString(cli));
+        QVERIFY(page().result_text().startsWith(QStringLiteral("Cross-section ") + path));
+        QVERIFY(!app->save_design(dir.filePath(QStringLiteral("x.orvanta")), error));
+
+        QString broken = dir.filePath(QStringLiteral("broken.json"));
+        QFile file(broken);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("{\"format\": \"orvanta-cross-section\"");
+        file.close();
+        QVERIFY(!app->open_design(broken, error));
+        QVERIFY(error.contains(QStringLiteral("broken.json")));
+        QVERIFY(page().showing_file());
+
+        app->chooser()->select(line_type::microstrip);
+        QVERIFY(!page().showing_file());
+        QCOMPARE(page().type(), line_type::microstrip);
+    }
+
     // The window resizes, and at 1024 x 700 the form, the drawing and the results fit.
     void the_window_lays_out_at_1024_by_700() {
         app->chooser()->select(line_type::gcpw);
