@@ -1,9 +1,11 @@
 // The painters' geometry: dialog units, the picture rectangle, the chart's bars and the
 // field's contour lines.
+#include "studies/line_study.h"
 #include "ui/painting/charge_chart.h"
 #include "ui/painting/contours.h"
 #include "ui/painting/dialog_units.h"
 #include "ui/painting/drawing_placement.h"
+#include "ui/painting/section_layout.h"
 
 #include <gtest/gtest.h>
 
@@ -110,4 +112,54 @@ TEST(contours, follow_the_samples_and_split_saddles) {
 
     std::vector<double> gap{0, 1, NAN, 1};
     EXPECT_TRUE(contour_lines(gap, 2, 2, one)[0].empty());
+}
+
+// The drawing's window holds the signal conductors, the planes and the coplanar grounds'
+// near edges; the marks measure what their options say.
+TEST(section_layout, window_and_marks_follow_the_line) {
+    auto build = [](line_type type) {
+        cross_section xs{};
+        std::wstring reason;
+        EXPECT_TRUE(line_build(line_input_start(type), xs, reason));
+        return xs;
+    };
+    auto mark = [](const std::vector<section_mark> &marks, const wchar_t *name) {
+        for (const section_mark &m : marks) {
+            if (m.label.starts_with(std::wstring(name) + L' '))
+                return std::hypot(m.to.x - m.from.x, m.to.y - m.from.y);
+        }
+        return -1.0;
+    };
+    line_geometry g;
+    std::wstring reason;
+    cross_section gcpw = build(line_type::gcpw);
+    ASSERT_FALSE(line_read(line_input_start(line_type::gcpw), g, reason));
+    section_box box = section_view_box(gcpw);
+    EXPECT_LT(box.bottom, 0); // a strip of the plane shows
+    for (const xs_conductor &c : gcpw.conductors) {
+        if (c.electrode != xs_ground) continue;
+        double near = c.outline[0].x < 0 ? -1e9 : 1e9;
+        for (xs_point p : c.outline)
+            near = c.outline[0].x < 0 ? std::max(near, p.x) : std::min(near, p.x);
+        EXPECT_TRUE(near > box.left && near < box.right) << near;
+    }
+    std::vector<section_mark> marks = section_marks(g, gcpw, length_unit::mil);
+    EXPECT_NEAR(mark(marks, L"w"), g.w, 1e-15);
+    EXPECT_NEAR(mark(marks, L"h"), g.h, 1e-15);
+    EXPECT_NEAR(mark(marks, L"g"), g.g, 1e-15);
+    EXPECT_NEAR(mark(marks, L"t"), g.t, 1e-15);
+
+    cross_section pair = build(line_type::coupled_stripline);
+    ASSERT_FALSE(line_read(line_input_start(line_type::coupled_stripline), g, reason));
+    marks = section_marks(g, pair, length_unit::mm);
+    EXPECT_NEAR(mark(marks, L"s"), g.s, 1e-15);
+    EXPECT_NEAR(mark(marks, L"h2"), g.h2, 1e-15);
+    box = section_view_box(pair);
+    EXPECT_GT(box.top, pair.upper_height);
+
+    cross_section coax = build(line_type::coax);
+    ASSERT_FALSE(line_read(line_input_start(line_type::coax), g, reason));
+    marks = section_marks(g, coax, length_unit::um);
+    EXPECT_NEAR(mark(marks, L"D"), g.d_outer, 1e-15);
+    EXPECT_NEAR(mark(marks, L"d"), g.d_inner, 1e-15);
 }

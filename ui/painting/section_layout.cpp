@@ -80,6 +80,15 @@ section_box section_view_box(const cross_section &section) {
         box.left -= 0.4 * size;
         box.right += 0.4 * size;
     }
+    // The coplanar grounds' near edges, with some of the ground beyond them.
+    for (const xs_conductor &c : section.conductors) {
+        if (c.electrode != xs_ground) continue;
+        extent e = outline_extent(c.outline);
+        if (e.left >= signals.right)
+            box.right = std::max(box.right, std::min(e.right, e.left + 0.4 * size));
+        if (e.right <= signals.left)
+            box.left = std::min(box.left, std::max(e.left, e.right - 0.4 * size));
+    }
     if (section.ground_plane) box.add({box.left, 0});
     if (section.upper_plane) box.add({box.left, section.upper_height});
     // The layers over and under the conductors, as far as they reach into the window.
