@@ -122,11 +122,11 @@ void line_form::mark_refused(std::optional<line_option> option) {
     edit->setFocus(Qt::OtherFocusReason);
 }
 
-void line_option_choices(QComboBox *box, line_type type, length_unit unit) {
+void line_option_choices(QComboBox *box, line_type type, length_unit unit, bool with_keywords) {
     QVariant kept = box->currentData();
     box->clear();
     for (const line_option_spec &o : line_option_specs()) {
-        if (!line_option_applies(o.option, type) || o.keyword) continue;
+        if (!line_option_applies(o.option, type) || (o.keyword && !with_keywords)) continue;
         QString name = QString::fromUtf8(o.spelling);
         if (o.unit == field_unit::length)
             name += QStringLiteral(" (%1)").arg(QString::fromWCharArray(length_unit_label(unit)));

@@ -61,7 +61,8 @@ class line_form : public QWidget {
     std::array<std::optional<std::pair<QString, std::wstring>>, line_option_count> exact_{};
 };
 
-// Fills a list with the options of the type a study can vary (those without a keyword),
-// each named with its unit and carrying int(option) as its data; the option chosen
-// before stays chosen when the type has it.
-void line_option_choices(QComboBox *box, line_type type, length_unit unit);
+// Fills a list with the options of the type a study can vary (a sweep: every one; a
+// synthesis: those without a keyword, as on the command line), each named with its unit
+// and carrying int(option) as its data; the option chosen before stays chosen when the
+// type has it.
+void line_option_choices(QComboBox *box, line_type type, length_unit unit, bool with_keywords);

@@ -66,7 +66,7 @@ line_sweep_window::line_sweep_window(std::function<line_input()> line, QWidget *
 
 void line_sweep_window::prepare(line_type type, length_unit unit) {
     unit_ = unit;
-    line_option_choices(option_, type, unit);
+    line_option_choices(option_, type, unit, true);
 }
 
 bool line_sweep_window::run() {

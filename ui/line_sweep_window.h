@@ -1,4 +1,4 @@
-// The sweep of a line type's option: one run with its error per value, on a thread of its
+// The sweep of any option of a line type: one run with its error per value, on a thread of its
 // own (a new sweep cancels the one before), drawn as Z0 against the option, or for a pair
 // Zdiff and Zcommon; exported as the command line's JSON. Lengths are entered in the
 // window's unit.

@@ -55,7 +55,7 @@ void line_synthesis_dialog::prepare(line_type type, length_unit unit) {
     } else {
         target_->addItem(QStringLiteral("Z0"), int(line_target::z0));
     }
-    line_option_choices(option_, type, unit);
+    line_option_choices(option_, type, unit, false);
     result_.reset();
     use_->setEnabled(false);
     state_->clear();

@@ -2,9 +2,8 @@
 // window's thread, where anything older than the newest request is dropped.
 #include "ui/newest_runner.h"
 
-#include <QMetaObject>
-
-newest_runner::newest_runner(QObject *parent) : QObject(parent), thread_([this] { run(); }) {}
+newest_runner::newest_runner(QObject *parent)
+    : QObject(parent), requests_(new ui_requests(this)), thread_([this] { run(); }) {}
 
 newest_runner::~newest_runner() {
     {
@@ -56,9 +55,8 @@ void newest_runner::run() {
         env.cancel = &cancel_run_;
         std::function<void()> answer = next.w(env);
         if (!answer) continue;
-        QMetaObject::invokeMethod(
-            this, [this, generation = next.generation, answer] { deliver(generation, answer); },
-            Qt::QueuedConnection);
+        requests_->post(
+            [this, generation = next.generation, answer] { deliver(generation, answer); });
     }
 }
 

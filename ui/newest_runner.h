@@ -5,6 +5,7 @@
 #pragma once
 
 #include "core/base/calc_env.h"
+#include "ui/ui_requests.h"
 
 #include <QObject>
 
@@ -57,5 +58,7 @@ class newest_runner : public QObject {
     bool quit_ = false;
     std::uint64_t requested_ = 0; // on the window's thread
     std::uint64_t delivered_ = 0;
+    // The answers' way to the window's thread, through a queue the thread checker sees.
+    ui_requests *requests_;
     std::thread thread_;
 };
