@@ -103,11 +103,23 @@ void paint_field(QPainter &painter, const QRectF &target, const field_picture &p
         }
         painter.restore();
     }
-    if (!picture.title.isEmpty()) {
-        painter.setPen(QColor(20, 20, 20));
+    // The colour scale: a bar from -top to +top volts in the top right corner.
+    QRectF bar(target.right() - 166, target.top() + 8, 120, 10);
+    for (int k = 0; k < int(bar.width()); ++k) {
+        painter.setPen(QColor(colour_of(2.0 * k / (bar.width() - 1) - 1)));
+        painter.drawLine(QPointF(bar.left() + k, bar.top()), QPointF(bar.left() + k, bar.bottom()));
+    }
+    painter.setPen(QColor(20, 20, 20));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(bar);
+    painter.drawText(QRectF(bar.left() - 70, bar.top() - 4, 66, 18),
+                     Qt::AlignRight | Qt::AlignVCenter,
+                     QStringLiteral("%1 V").arg(-top, 0, 'g', 3));
+    painter.drawText(QRectF(bar.right() + 4, bar.top() - 4, 66, 18),
+                     Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("%1 V").arg(top, 0, 'g', 3));
+    if (!picture.title.isEmpty())
         painter.drawText(target.adjusted(6, 4, -6, -4), Qt::AlignTop | Qt::AlignLeft,
                          picture.title);
-    }
 }
 
 class field_canvas : public QWidget {

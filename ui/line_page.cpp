@@ -48,7 +48,7 @@ line_page::line_page(QWidget *parent)
     buttons->addWidget(state_, 1);
     auto *copy = new QPushButton(QStringLiteral("&Copy Results"), lower);
     auto *save = new QPushButton(QStringLiteral("E&xport JSON..."), lower);
-    auto *show = new QPushButton(QStringLiteral("Show &Field..."), lower);
+    auto *show = new QPushButton(QStringLiteral("Show Fi&eld..."), lower);
     show->setObjectName(QStringLiteral("show_field"));
     for (QPushButton *b : {copy, save, show})
         buttons->addWidget(b);

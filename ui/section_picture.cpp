@@ -139,8 +139,11 @@ void paint_section(QPainter &painter, const QRectF &target, const cross_section 
         QFontMetricsF metrics(painter.font());
         std::vector<double> named;
         if (section.background_epsilon_r != 1) {
+            // In the corner above the lower plane, clear of the marks beside the traces.
             named.push_back(section.background_epsilon_r);
-            painter.drawText(clip.adjusted(6, 4, -6, -4), Qt::AlignRight | Qt::AlignVCenter,
+            QRectF between = clip;
+            if (section.ground_plane) between.setBottom(f.at({box.left, 0}).y());
+            painter.drawText(between.adjusted(6, 4, -6, -4), Qt::AlignRight | Qt::AlignBottom,
                              QStringLiteral("\u03b5r %1").arg(section.background_epsilon_r));
         }
         for (const xs_dielectric &d : section.dielectrics) {
