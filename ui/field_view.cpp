@@ -183,6 +183,14 @@ void field_view::set_section(const cross_section &section) {
     recompute();
 }
 
+void field_view::set_note(const QString &note) {
+    has_section_ = false;
+    runner_.cancel();
+    picture_.reset();
+    state_->setText(note);
+    canvas_->update();
+}
+
 void field_view::set_mode(int mode) {
     modes_->setCurrentIndex(mode);
 }

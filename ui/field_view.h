@@ -37,6 +37,9 @@ class field_view : public QWidget {
 
     // The line to show; a pair (two signal conductors) offers its odd and even modes.
     void set_section(const cross_section &section);
+    // Shows why there is no field (the line was refused): the picture is dropped and a
+    // computation in progress cancelled.
+    void set_note(const QString &note);
     // 0: the signal at 1 V (a pair's odd mode, 1 V and -1 V); 1: a pair's even mode.
     void set_mode(int mode);
     QComboBox *modes() const { return modes_; }

@@ -133,14 +133,8 @@ void line_page::refresh() {
         drawing_->set_section(*file_section_, {});
         if (field_->isVisible()) field_->set_section(*file_section_);
         cross_section section = *file_section_;
-        std::string file = file_path_.toStdString();
-        double tolerance = tolerance_;
-        runner_.request([this, section, file,
-                         tolerance](const calc_env &env) -> std::function<void()> {
-            auto answer = std::make_shared<line_answer>(
-                line_answer{{}, file, tolerance, line_study_run(section, tolerance, false, env)});
-            if (answer->estimate.cancelled) return {};
-            return [this, answer] { show_answer(*answer); };
+        solve({}, file_path_.toStdString(), [section](const calc_env &env, double tolerance) {
+            return line_study_run(section, tolerance, false, env);
         });
         return;
     }
@@ -154,23 +148,32 @@ void line_page::refresh() {
         f->mark_refused(std::nullopt);
         drawing_->set_section(section, section_marks(g, section, unit_));
         if (field_->isVisible()) field_->set_section(section);
-        double tolerance = tolerance_;
-        runner_.request([this, input, tolerance](const calc_env &env) -> std::function<void()> {
-            auto answer = std::make_shared<line_answer>(
-                line_answer{input, {}, tolerance, line_study_input(input, tolerance, false, env)});
-            if (answer->estimate.cancelled) return {};
-            return [this, answer] { show_answer(*answer); };
+        solve(input, {}, [input](const calc_env &env, double tolerance) {
+            return line_study_input(input, tolerance, false, env);
         });
         return;
     }
-    // Refused: nothing older may show, the drawing says why.
+    // Refused: nothing older may show, the drawing and the field say why.
     runner_.cancel();
+    field_->set_note(QString::fromStdWString(reason));
     f->mark_refused(bad ? bad : line_option_named_in(reason));
     QString why = QString::fromStdWString(reason);
     drawing_->set_note(why);
     state_->setText(why);
     results_->clear();
     results_->setEnabled(true);
+}
+
+void line_page::solve(const line_input &input, const std::string &file,
+                      std::function<line_estimate(const calc_env &, double)> study) {
+    double tolerance = tolerance_;
+    runner_.request([this, input, file, tolerance,
+                     study = std::move(study)](const calc_env &env) -> std::function<void()> {
+        auto answer = std::make_shared<line_answer>(
+            line_answer{input, file, tolerance, study(env, tolerance)});
+        if (answer->estimate.cancelled) return {};
+        return [this, answer] { show_answer(*answer); };
+    });
 }
 
 void line_page::show_answer(const line_answer &answer) {

@@ -19,6 +19,7 @@
 #include <QStackedWidget>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -84,6 +85,9 @@ class line_page : public QWidget {
 
   private:
     void refresh();
+    // Solves on the runner: study(env, tolerance) estimates the line or the file.
+    void solve(const line_input &input, const std::string &file,
+               std::function<line_estimate(const calc_env &, double)> study);
     void show_answer(const line_answer &answer);
     void show_results();
 

@@ -258,6 +258,15 @@ class line_page_test : public QObject {
         QVERIFY(file.readAll().contains("<svg"));
         QVERIFY(!view.save(dir.filePath(QStringLiteral("no/such/dir/field.png")), error));
         QVERIFY(error.contains(QStringLiteral("field.png")));
+
+        // A refused edit takes the field away with the results, and a valid one brings it
+        // back.
+        type_into(line_option::s, QStringLiteral("-0.1"));
+        QVERIFY(!view.picture());
+        QVERIFY(!view.runner().busy());
+        type_into(line_option::s, QStringLiteral("0.1"));
+        QTRY_VERIFY_WITH_TIMEOUT(!view.runner().busy(), 60000);
+        QVERIFY(view.picture());
     }
 
     // A sweep of a pair's spacing: Zdiff and Zcommon drawn against it, its record the
