@@ -81,6 +81,17 @@ void line_form::set_input_mm(const line_input &input) {
     }
 }
 
+std::optional<line_option> line_form::empty_field(std::wstring &reason) const {
+    for (const line_option_spec &o : line_option_specs()) {
+        QLineEdit *edit = field(o.option);
+        if (edit && o.start && edit->text().trimmed().isEmpty()) {
+            reason = L"--" + QString::fromUtf8(o.spelling).toStdWString() + L": type a value";
+            return o.option;
+        }
+    }
+    return std::nullopt;
+}
+
 void line_form::set_text(line_option option, const QString &text) {
     if (QLineEdit *edit = field(option)) {
         exact_[std::size_t(option)].reset();

@@ -40,6 +40,10 @@ class line_form : public QWidget {
     // Shows every length in the new unit, converted, without an edit.
     void set_unit(length_unit unit);
 
+    // The first field left empty that has no value to fall back on (every one but
+    // epsilon-r2, which follows epsilon-r), with why in reason; none when all are typed.
+    std::optional<line_option> empty_field(std::wstring &reason) const;
+
     // Tints the option's field (none: clears the tint) and gives it the focus.
     void mark_refused(std::optional<line_option> option);
     std::optional<line_option> refused() const { return refused_; }

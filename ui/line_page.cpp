@@ -142,7 +142,9 @@ void line_page::refresh() {
     line_input input = f->input_mm();
     line_geometry g;
     std::wstring reason;
-    std::optional<line_option> bad = line_read(input, g, reason);
+    // An emptied field would read as its start value: it is refused instead.
+    std::optional<line_option> bad = f->empty_field(reason);
+    if (!bad) bad = line_read(input, g, reason);
     cross_section section{};
     if (!bad && line_build(input, section, reason)) {
         f->mark_refused(std::nullopt);

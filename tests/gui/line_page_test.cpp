@@ -128,6 +128,12 @@ class line_page_test : public QObject {
         QVERIFY(!page().answer());
         QTest::qWait(300);
         QVERIFY(!page().answer()); // the run before the refusal does not come back
+        // An emptied field is refused, not read as its start value.
+        field(line_option::h)->selectAll();
+        QTest::keyClick(field(line_option::h), Qt::Key_Delete);
+        QCOMPARE(page().form()->refused(), std::optional<line_option>(line_option::h));
+        QVERIFY(page().state()->text().contains(QStringLiteral("--h: type a value")));
+        type_into(line_option::h, QStringLiteral("0.2"));
         type_into(line_option::etch, QStringLiteral("0.2"));
         QVERIFY(!page().answer());
         type_into(line_option::w, QStringLiteral("0.3"));
