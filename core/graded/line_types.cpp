@@ -3,6 +3,7 @@
 #include "core/graded/line_types.h"
 
 #include <cmath>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -178,6 +179,44 @@ bool check(const calc_env &env, const line_geometry &g) {
     return true;
 }
 
+// Lengths the panels can resolve together: none above a kilometre, none below a
+// billionth of the largest (double precision leaves the panels of such a length no
+// digits: it would mesh as nothing, or as a conductor that is not there).
+bool check_scale(const calc_env &env, const line_geometry &g) {
+    const std::pair<const wchar_t *, double> lengths[] = {{L"--w", g.w},
+                                                          {L"--t", g.t},
+                                                          {L"--etch", g.etch},
+                                                          {L"--h", g.h},
+                                                          {L"--s", g.s},
+                                                          {L"--g", g.g},
+                                                          {L"--ground-width", g.ground_width},
+                                                          {L"--h2", g.h2},
+                                                          {L"--cover", g.cover},
+                                                          {L"--mask", g.mask},
+                                                          {L"--substrate-width", g.substrate_width},
+                                                          {L"--d-inner", g.d_inner},
+                                                          {L"--d-outer", g.d_outer},
+                                                          {L"--diameter", g.diameter},
+                                                          {L"--pitch", g.pitch}};
+    const std::pair<const wchar_t *, double> *largest = &lengths[0];
+    for (const auto &l : lengths) {
+        if (l.second > 1e3) {
+            env_error(env, (std::wstring(l.first) + L": above a kilometre").c_str());
+            return false;
+        }
+        if (l.second > largest->second) largest = &l;
+    }
+    for (const auto &l : lengths) {
+        if (l.second > 0 && l.second < 1e-9 * largest->second) {
+            env_error(env, (std::wstring(l.first) + L": too small against " + largest->first +
+                            L" to mesh (below a billionth of it)")
+                               .c_str());
+            return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int line_signal_count(line_type type) {
@@ -190,6 +229,7 @@ double line_auto_ground_width(const line_geometry &g) {
 }
 
 bool line_section(const calc_env &env, const line_geometry &g, cross_section &out) {
+    if (g.type != line_type::two_strip && !check_scale(env, g)) return false;
     if (g.type == line_type::coax || g.type == line_type::twin_wire)
         return round_section(env, g, out);
     if (g.type == line_type::two_strip || !check(env, g)) {

@@ -225,4 +225,19 @@ TEST(line_physics, geometries_that_cannot_be_built_are_refused) {
     twin.diameter = 1e-3;
     twin.pitch = 0.9e-3;
     EXPECT_TRUE(refused(twin));
+    // Lengths the panels cannot resolve together, which meshed as no conductor or
+    // overflowed before: below a billionth of the largest, above a kilometre.
+    g = board(line_type::microstrip);
+    g.w = 1e-9 * g.h / 2;
+    EXPECT_TRUE(refused(g));
+    g.w = 2e-9 * g.h;
+    EXPECT_FALSE(refused(g));
+    g = board(line_type::gcpw);
+    g.ground_width = 2e3;
+    EXPECT_TRUE(refused(g));
+    line_geometry coax;
+    coax.type = line_type::coax;
+    coax.d_inner = 1e-13;
+    coax.d_outer = 2e-3;
+    EXPECT_TRUE(refused(coax));
 }
