@@ -33,8 +33,11 @@ bool field_map_compute(const calc_env &env, const cross_section &section, double
                        double bottom, double right, double top, const std::vector<double> &volts,
                        int points, field_map &out, std::wstring &why) {
     failure_reason reason;
-    line_field field(env);
-    if (!line_field_solve(reason.quiet(env), section, field_density, volts, field)) {
+    // The field's arrays are bound to the environment they were made with: one that
+    // lives as long as they do.
+    calc_env quiet = reason.quiet(env);
+    line_field field(quiet);
+    if (!line_field_solve(quiet, section, field_density, volts, field)) {
         why = reason.last;
         return false;
     }
@@ -62,7 +65,7 @@ bool field_map_compute(const calc_env &env, const cross_section &section, double
         }
     }
     std::vector<double> values(grid.size());
-    if (!line_field_potentials(env, field, grid, values.data())) return false;
+    if (!line_field_potentials(quiet, field, grid, values.data())) return false;
     out.potential.assign(std::size_t(out.nx) * std::size_t(out.ny), NAN);
     for (std::size_t k = 0; k < open.size(); ++k)
         out.potential[open[k]] = values[k];

@@ -36,9 +36,10 @@ TEST(line_field, coax_potential_follows_the_logarithm_of_the_radius) {
     g.d_outer = 2.95e-3;
     g.epsilon_r = 2.1;
     cross_section xs = built(g);
-    line_field field(calc_env{});
+    calc_env env;
+    line_field field(env);
     std::vector<double> volts{1.0};
-    ASSERT_TRUE(line_field_solve(calc_env{}, xs, 4, volts, field));
+    ASSERT_TRUE(line_field_solve(env, xs, 4, volts, field));
     xs_point centre = xs.rounds.front().centre;
     double a = g.d_inner / 2, b = g.d_outer / 2;
     std::vector<xs_point> points;
@@ -56,7 +57,7 @@ TEST(line_field, coax_potential_follows_the_logarithm_of_the_radius) {
     // The map leaves the metal out: the inner conductor and beyond the shield.
     field_map map;
     std::wstring why;
-    ASSERT_TRUE(field_map_compute(calc_env{}, xs, centre.x - 2e-3, centre.y - 2e-3, centre.x + 2e-3,
+    ASSERT_TRUE(field_map_compute(env, xs, centre.x - 2e-3, centre.y - 2e-3, centre.x + 2e-3,
                                   centre.y + 2e-3, volts, 400, map, why));
     auto at = [&](int i, int j) { return map.potential[std::size_t(j * map.nx + i)]; };
     EXPECT_TRUE(std::isnan(at(map.nx / 2, map.ny / 2)));
@@ -82,10 +83,11 @@ TEST(line_field, pair_drives_are_odd_and_even_and_a_twin_wire_balanced) {
             left.push_back({-x, y});
         }
     }
+    calc_env env;
     for (double sign : {-1.0, 1.0}) {
-        line_field field(calc_env{});
+        line_field field(env);
         std::vector<double> volts{1.0, sign};
-        ASSERT_TRUE(line_field_solve(calc_env{}, xs, 1, volts, field));
+        ASSERT_TRUE(line_field_solve(env, xs, 1, volts, field));
         std::vector<double> r = potentials(field, right), l = potentials(field, left);
         for (std::size_t k = 0; k < r.size(); ++k) {
             EXPECT_NEAR(l[k], sign * r[k], 1e-9) << k;
@@ -100,9 +102,9 @@ TEST(line_field, pair_drives_are_odd_and_even_and_a_twin_wire_balanced) {
     twin.pitch = 1.2e-3;
     twin.epsilon_r = 1;
     cross_section wires = built(twin);
-    line_field field(calc_env{});
+    line_field field(env);
     std::vector<double> volts{1.0};
-    ASSERT_TRUE(line_field_solve(calc_env{}, wires, 2, volts, field));
+    ASSERT_TRUE(line_field_solve(env, wires, 2, volts, field));
     xs_point a = wires.rounds[0].centre, b = wires.rounds[1].centre;
     xs_point mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
     std::vector<double> v = potentials(field, {mid, {mid.x, mid.y + 1e-3}});
