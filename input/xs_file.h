@@ -1,4 +1,4 @@
-// Cross-section files: any line as a small versioned JSON document, so that a stack-up no
+// Cross-section files: any line as a small versioned JSON file, so that a stack-up no
 // named type covers can be computed (orvanta-cli --xs FILE) and the cross-section a
 // named type builds can be written out to be edited (--save-xs FILE). Lengths in metres:
 //   {
@@ -34,8 +34,8 @@ constexpr int xs_format_version = 1;
 // finite.
 bool xs_read(const std::string &path, cross_section &out, std::string &error);
 
-// The document xs_read reads. Cannot fail.
+// The file's JSON text for a section, as xs_read reads it. Cannot fail.
 std::string xs_json(const cross_section &section);
 
-// Writes the document atomically (file_write_atomic); false with error on failure.
+// Writes that text atomically (file_write_atomic); false with error on failure.
 bool xs_write(const std::string &path, const cross_section &section, std::string &error);

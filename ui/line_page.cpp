@@ -70,7 +70,9 @@ line_page::line_page(QWidget *parent)
         results_->setEnabled(!busy);
         if (busy) state_->setText(QStringLiteral("Solving..."));
     });
-    set_type(type_);
+    // The first form without a solve: the window starts on the two-strip line, and the
+    // page solves when a type is chosen.
+    show_form(type_);
 }
 
 line_form *line_page::form() const {
@@ -78,6 +80,11 @@ line_form *line_page::form() const {
 }
 
 void line_page::set_type(line_type type) {
+    show_form(type);
+    refresh();
+}
+
+void line_page::show_form(line_type type) {
     type_ = type;
     file_section_.reset();
     auto found = by_type_.find(type);
@@ -92,11 +99,10 @@ void line_page::set_type(line_type type) {
         found = by_type_.emplace(type, form).first;
     }
     forms_->setCurrentWidget(found->second);
-    refresh();
 }
 
 void line_page::set_input_mm(const line_input &input) {
-    if (input.type != type_) set_type(input.type);
+    show_form(input.type);
     form()->set_input_mm(input);
     refresh();
 }

@@ -84,6 +84,8 @@ class line_page : public QWidget {
     void export_requested();
 
   private:
+    // Shows the type's form, made at its first showing; nothing is solved.
+    void show_form(line_type type);
     void refresh();
     // Solves on the runner: study(env, tolerance) estimates the line or the file.
     void solve(const line_input &input, const std::string &file,

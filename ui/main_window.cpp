@@ -97,14 +97,24 @@ main_window::main_window(const QPixmap &geometry_bitmap)
 }
 
 void main_window::choose(line_type type) {
+    if (type != line_type::two_strip) lines_->set_type(type);
+    show_page(type);
+}
+
+void main_window::show_page(std::optional<line_type> type) {
+    {
+        QSignalBlocker quiet(chooser_);
+        if (type)
+            chooser_->select(*type);
+        else
+            chooser_->setCurrentRow(-1);
+    }
     // The variant and the strips' thickness concern the two-strip line's dialog only.
     variant_state_->setVisible(type == line_type::two_strip);
-    if (type == line_type::two_strip) {
+    if (type == line_type::two_strip)
         pages_->setCurrentIndex(0);
-    } else {
-        lines_->set_type(type);
+    else
         pages_->setCurrentWidget(lines_);
-    }
 }
 
 main_window::~main_window() = default;
@@ -294,8 +304,8 @@ void main_window::apply_design(const design &d) {
     }
     calculator_->accurate_action()->setChecked(d.variant == solver_variant::accurate);
     tolerance_percent_ = d.tolerance_percent;
-    chooser_->select(d.line.type);
     if (d.line.type != line_type::two_strip) lines_->set_input_mm(design_line_mm(d));
+    show_page(d.line.type);
 }
 
 bool main_window::open_design(const QString &path, QString &error) {
@@ -308,13 +318,8 @@ bool main_window::open_design(const QString &path, QString &error) {
             error = QString::fromStdString(why);
             return false;
         }
-        {
-            QSignalBlocker quiet(chooser_);
-            chooser_->setCurrentRow(-1);
-        }
-        variant_state_->hide();
-        pages_->setCurrentWidget(lines_);
         lines_->show_cross_section(section, path);
+        show_page(std::nullopt);
         set_clean(QString());
         remember_recent(path);
         return true;

@@ -17,6 +17,7 @@
 #include <QStackedWidget>
 
 #include <memory>
+#include <optional>
 
 class synthesis_dialog;
 class sweep_window;
@@ -89,6 +90,9 @@ class main_window : public QMainWindow {
     void show_variant_state();
 
     void choose(line_type type);
+    // Shows the type's page and marks it in the chooser (none: a cross-section file's),
+    // without solving anything.
+    void show_page(std::optional<line_type> type);
 
     calculator_dialog *calculator_;
     line_chooser *chooser_;
