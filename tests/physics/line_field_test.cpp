@@ -7,6 +7,7 @@
 #include "core/graded/line_solve.h"
 #include "core/graded/line_types.h"
 #include "studies/field_map.h"
+#include "tests/physics/validation/line_cases.h"
 
 #include <gtest/gtest.h>
 
@@ -66,15 +67,9 @@ TEST(line_field, coax_potential_follows_the_logarithm_of_the_radius) {
 }
 
 TEST(line_field, pair_drives_are_odd_and_even_and_a_twin_wire_balanced) {
-    line_geometry g;
-    g.type = line_type::coupled_coated_microstrip;
-    g.w = 0.3e-3;
-    g.t = 35e-6;
-    g.h = 0.2e-3;
-    g.s = 0.2e-3;
-    g.epsilon_r = 4.4;
-    g.mask = 20e-6;
-    g.epsilon_mask = 3.5;
+    // The coated pair of the finite-volume comparison.
+    line_geometry g = line_cases()[1].line;
+    ASSERT_EQ(g.type, line_type::coupled_coated_microstrip);
     cross_section xs = built(g);
     std::vector<xs_point> right, left;
     for (double x : {0.05e-3, 0.3e-3, 0.7e-3}) {
