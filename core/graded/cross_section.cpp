@@ -35,11 +35,16 @@ bool xs_inside(const std::vector<xs_point> &polygon, xs_point p) {
     return in;
 }
 
+int xs_region_at(const cross_section &section, xs_point p) {
+    for (std::size_t k = 0; k < section.dielectrics.size(); ++k)
+        if (xs_inside(section.dielectrics[k].outline, p)) return int(k);
+    return -1;
+}
+
 double xs_permittivity_at(const cross_section &section, xs_point p) {
-    for (const xs_dielectric &d : section.dielectrics) {
-        if (xs_inside(d.outline, p)) return d.epsilon_r;
-    }
-    return section.background_epsilon_r;
+    int region = xs_region_at(section, p);
+    return region < 0 ? section.background_epsilon_r
+                      : section.dielectrics[std::size_t(region)].epsilon_r;
 }
 
 bool xs_has_reference(const cross_section &section) {

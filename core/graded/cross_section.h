@@ -39,10 +39,12 @@ struct xs_round {
     bool enclosing;
 };
 
-// A dielectric region: a closed counter-clockwise polygon of one relative permittivity.
+// A dielectric region: a closed counter-clockwise polygon of one relative permittivity
+// and loss tangent (both at the reference frequency of the line's dielectric model).
 struct xs_dielectric {
     std::vector<xs_point> outline;
     double epsilon_r;
+    double tan_delta = 0;
 };
 
 struct cross_section {
@@ -55,6 +57,7 @@ struct cross_section {
     bool upper_plane = false; // an infinite conductor fills y > upper_height
     double upper_height = 0;
     double background_epsilon_r = 1; // outside every dielectric region
+    double background_tan_delta = 0;
     // With mirror_x: signal conductors 0 and 1 are each other's mirror images (a
     // symmetric pair), solved as its even and odd halves; otherwise every conductor is
     // its own mirror image.
@@ -72,8 +75,12 @@ bool xs_has_reference(const cross_section &section);
 // count either way. Cannot fail.
 bool xs_inside(const std::vector<xs_point> &polygon, xs_point p);
 
+// The dielectric region holding a point off every edge (its index, the first that holds
+// it), or -1 for the background. Cannot fail.
+int xs_region_at(const cross_section &section, xs_point p);
+
 // The relative permittivity at a point off every edge: the dielectric region holding
-// it, or 1 (air). Cannot fail.
+// it, or the background's. Cannot fail.
 double xs_permittivity_at(const cross_section &section, xs_point p);
 
 // How far along a conductor's outline, from its first corner, the point of the outline

@@ -40,8 +40,9 @@ xs_conductor trace(double x, double w, double y, double t, double etch, int elec
     return {{{left, y}, {right, y}, {right - etch, y + t}, {left + etch, y + t}}, electrode};
 }
 
-xs_dielectric layer(double left, double right, double bottom, double top, double epsilon_r) {
-    return {{{left, bottom}, {right, bottom}, {right, top}, {left, top}}, epsilon_r};
+xs_dielectric layer(double left, double right, double bottom, double top, double epsilon_r,
+                    double tan_delta) {
+    return {{{left, bottom}, {right, bottom}, {right, top}, {left, top}}, epsilon_r, tan_delta};
 }
 
 // Where the line through p along d reaches the height y.
@@ -269,25 +270,31 @@ bool line_section(const calc_env &env, const line_geometry &g, cross_section &ou
         // Below the upper traces' base, epsilon_r; above it, epsilon_r2 (the background).
         double split = type == line_type::broadside_stripline ? g.h + g.t + g.s : g.h;
         xs.background_epsilon_r = g.epsilon_r2;
+        xs.background_tan_delta = g.tan_delta2;
         if (g.epsilon_r != g.epsilon_r2 || g.substrate_width > 0)
-            xs.dielectrics.push_back(layer(-reach, reach, 0, split, g.epsilon_r));
+            xs.dielectrics.push_back(layer(-reach, reach, 0, split, g.epsilon_r, g.tan_delta));
         if (g.substrate_width > 0) {
             xs.background_epsilon_r = 1;
-            xs.dielectrics.push_back(layer(-reach, reach, split, xs.upper_height, g.epsilon_r2));
+            xs.background_tan_delta = 0;
+            xs.dielectrics.push_back(
+                layer(-reach, reach, split, xs.upper_height, g.epsilon_r2, g.tan_delta2));
         }
     } else {
         double reach = g.substrate_width > 0 ? g.substrate_width / 2 : outer + 100 * g.h;
         if (masked(type) && g.t == 0) {
-            xs.dielectrics.push_back(layer(-reach, reach, g.h, g.h + g.mask, g.epsilon_mask));
+            xs.dielectrics.push_back(
+                layer(-reach, reach, g.h, g.h + g.mask, g.epsilon_mask, g.tan_delta_mask));
         } else if (masked(type)) {
             std::vector<xs_conductor> traces(xs.conductors.begin(),
                                              xs.conductors.begin() + xs.electrode_count);
             xs.dielectrics.push_back(
                 conformal_mask(traces, g.h, g.t, g.etch, g.mask, reach, g.epsilon_mask));
+            xs.dielectrics.back().tan_delta = g.tan_delta_mask;
         }
         if (type == line_type::embedded_microstrip)
-            xs.dielectrics.push_back(layer(-reach, reach, g.h, g.h + g.cover, g.epsilon_r2));
-        xs.dielectrics.push_back(layer(-reach, reach, 0, g.h, g.epsilon_r));
+            xs.dielectrics.push_back(
+                layer(-reach, reach, g.h, g.h + g.cover, g.epsilon_r2, g.tan_delta2));
+        xs.dielectrics.push_back(layer(-reach, reach, 0, g.h, g.epsilon_r, g.tan_delta));
     }
     if (g.substrate_width > 0 && !(g.substrate_width / 2 > outer)) {
         env_error(env, L"--substrate-width: narrower than the conductors it holds");

@@ -40,7 +40,10 @@ struct line_geometry {
     double mask = 0, epsilon_mask = 3.5;
     double substrate_width = 0;      // <= 0: the layers run on without end
     double d_inner = 0, d_outer = 0; // coax: the inner conductor, the shield's inside
-    double diameter = 0, pitch = 0;  // twin wire: each wire, centre to centre
+    // The loss tangents of the substrate (and a coax's or twin wire's medium), of the
+    // second layer or cover, and of the solder mask.
+    double tan_delta = 0, tan_delta2 = 0, tan_delta_mask = 0;
+    double diameter = 0, pitch = 0; // twin wire: each wire, centre to centre
 };
 
 // The number of signal conductors of a type: 1, or 2 for the pairs. The twin wire is
