@@ -1,6 +1,8 @@
 // Texts and records of a line's figures.
 #include "studies/line_report.h"
 
+#include "studies/line_record.h"
+
 #include "input/number_syntax.h"
 #include "input/utf8.h"
 #include "studies/study.h"
@@ -156,8 +158,6 @@ void put_matrix(json &doc, const char *key, const line_estimate &e,
 
 } // namespace
 
-namespace {
-
 json line_record(const line_input *input, const line_estimate &e, double tolerance) {
     json doc;
     doc["line"] = input ? line_type_spec_of(input->type).name : "cross-section";
@@ -218,6 +218,8 @@ json line_record(const line_input *input, const line_estimate &e, double toleran
     }
     return doc;
 }
+
+namespace {
 
 // An option's value in SI.
 double option_si(line_option option, double value) {

@@ -82,6 +82,22 @@ void interior_impedance(const conductor_loss &loss, double omega, cplx *z) {
                                  weight * loss.offset[std::size_t(k)]));
 }
 
+// Each conductor's 1 / (sigma A), from the areas of its cut interior (exact: the slabs
+// and annuli tile it).
+bool dc_resistances(const calc_env &env, const cross_section &section, const conductor_materials &m,
+                    const basis_grading &grading, conductor_loss &out) {
+    env_vector<current_basis> basis{env_allocator<current_basis>(env)};
+    if (!current_basis_of(env, section, m.shield_thickness, grading, basis)) return false;
+    env_vector<double> area(std::size_t(section.electrode_count + 1), 0.0,
+                            env_allocator<double>(env));
+    for (const current_basis &b : basis)
+        if (b.m == 0) area[std::size_t(b.conductor)] += b.area;
+    out.dc_resistance.assign(area.size(), 0.0);
+    for (std::size_t k = 0; k < area.size(); ++k)
+        if (area[k] > 0) out.dc_resistance[k] = 1 / (m.conductivity * area[k]);
+    return true;
+}
+
 bool build(const calc_env &env, const cross_section &section, const conductor_materials &m,
            std::span<const double> l_external, double density, double lowest_frequency,
            conductor_loss &out) {
@@ -109,6 +125,7 @@ bool build(const calc_env &env, const cross_section &section, const conductor_ma
     else
         out.l_external.assign(l_external.begin(), l_external.end());
     out.crossover = 1 / (std::numbers::pi * partial_mu0 * conductivity * depth * depth);
+    if (!dc_resistances(env, section, m, grading, out)) return false;
     out.interior_built = lowest_frequency < out.crossover;
     if (!out.interior_built) return true;
     if (!interior_currents_of(env, section, shield_thickness, conductivity, grading, out.interior))

@@ -20,7 +20,7 @@
 struct conductor_loss {
     explicit conductor_loss(const calc_env &env)
         : interior(env), surface(env), offset(env_allocator<double>(env)),
-          l_external(env_allocator<double>(env)) {}
+          l_external(env_allocator<double>(env)), dc_resistance(env_allocator<double>(env)) {}
 
     interior_currents interior;
     surface_currents surface;
@@ -33,6 +33,9 @@ struct conductor_loss {
     double dc_inductance = 0; // the interior model's summed diagonal at DC, H/m
     double inductance_fall = 0;    // and its fall from DC to the crossover
     env_vector<double> l_external; // signals x signals, H/m, of perfect conductors
+    // Per signal conductor, then the ground conductors together (0 without any): the
+    // resistance per metre of each conductor's own cross-section, 1 / (sigma A).
+    env_vector<double> dc_resistance;
     double mismatch = 0; // the two models' largest relative difference of R at the crossover
     bool interior_built = false; // only the surface model answers when false
     bool planes = false;         // the section has a ground plane or an upper one

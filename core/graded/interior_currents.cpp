@@ -27,13 +27,10 @@ bool build(const calc_env &env, const cross_section &section, double shield_thic
     // S L S with S = R^-1/2: a function's resistance is the integral of its density
     // squared over the conductivity, 1 / (sigma A), or half that for a harmonic.
     env_vector<double> s(n, 0.0, env_allocator<double>(env));
-    out.dc_resistance.assign(std::size_t(columns), 0.0);
-    env_vector<double> conductance(std::size_t(columns), 0.0, env_allocator<double>(env));
     for (std::size_t i = 0; i < n; ++i) {
         const current_basis &b = basis[i];
         double r = (b.m == 0 ? 1.0 : 0.5) / (conductivity * b.area);
         s[i] = 1 / std::sqrt(r);
-        if (b.m == 0) conductance[std::size_t(b.conductor)] += 1 / r;
     }
     for (std::size_t i = 0; i < n; ++i)
         for (std::size_t j = 0; j < n; ++j)
@@ -52,9 +49,6 @@ bool build(const calc_env &env, const cross_section &section, double shield_thic
         for (std::size_t k = 0; k < n; ++k)
             out.w[k * std::size_t(columns) + c] += m[i * n + k] * s[i];
     }
-    for (int c = 0; c < columns; ++c)
-        if (conductance[std::size_t(c)] > 0)
-            out.dc_resistance[std::size_t(c)] = 1 / conductance[std::size_t(c)];
     out.signals = section.electrode_count;
     out.columns = columns;
     out.floating = !section.ground_plane && !section.upper_plane;

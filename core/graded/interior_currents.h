@@ -20,15 +20,13 @@
 
 struct interior_currents {
     explicit interior_currents(const calc_env &env)
-        : lambda(env_allocator<double>(env)), w(env_allocator<double>(env)),
-          dc_resistance(env_allocator<double>(env)) {}
+        : lambda(env_allocator<double>(env)), w(env_allocator<double>(env)) {}
 
-    int signals = 0;                  // signal conductors
-    int columns = 0;                  // signal conductors, and one more for the ground conductors
-    bool floating = false;            // no plane: the currents sum to zero
-    env_vector<double> lambda;        // per eigenvector, seconds
-    env_vector<double> w;             // eigenvectors x columns, row-major
-    env_vector<double> dc_resistance; // per column, ohms per metre (0: the column is empty)
+    int signals = 0;           // signal conductors
+    int columns = 0;           // signal conductors, and one more for the ground conductors
+    bool floating = false;     // no plane: the currents sum to zero
+    env_vector<double> lambda; // per eigenvector, seconds
+    env_vector<double> w;      // eigenvectors x columns, row-major
     std::size_t basis_count = 0;
 };
 
