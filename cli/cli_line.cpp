@@ -2,6 +2,7 @@
 #include "cli/cli_line.h"
 
 #include "cli/cli_exit.h"
+#include "cli/cli_losses.h"
 #include "cli/cli_options.h"
 #include "input/design_file.h"
 #include "input/length_units.h"
@@ -37,6 +38,7 @@ struct line_command {
     std::string save_design_file;
     bool help = false, version = false;
     bool line_given = false, options_given = false;
+    losses_command losses;
 };
 
 std::string_view option_name(std::string_view arg) {
@@ -123,6 +125,9 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
                                                  : utf8_to_wide(value);
         } else if (field_by_option(bare)) {
             return std::string(name) + " belongs to the two-strip line, not to " + type_name;
+        } else if (cli_losses_option(name)) {
+            error = cli_losses_parse(c.losses, name, value, c.unit);
+            if (!error.empty()) return error;
         } else if (name == "--sweep") {
             error = parse_sweep(value, c);
             if (!error.empty()) return error;
@@ -167,18 +172,15 @@ std::string parse(int argc, const char *const *argv, line_command &c) {
         return "a --target option and --solve-for go together";
     if (c.target && c.sweep) return "a synthesis and --sweep cannot be combined";
     if (!c.csv_file.empty() && !c.sweep) return "--csv belongs to --sweep";
-    return {};
+    if (c.losses.frequencies_given && (c.sweep || c.target))
+        return "--frequency and --frequency-sweep cannot be combined with a sweep or a synthesis";
+    return cli_losses_check(c.losses);
 }
 
 void print_lines(std::FILE *out, const std::vector<std::string> &lines) {
     for (const std::string &line : lines)
         std::fprintf(out, "%s\n", line.c_str());
     std::fflush(out);
-}
-
-int exit_of(const line_estimate &e) {
-    if (!e.estimated) return e.points.empty() && !e.cancelled ? cli_exit_refused : cli_exit_failed;
-    return e.single || e.converged ? cli_exit_result : cli_exit_not_converged;
 }
 
 // The option's value in the chosen unit, as the tables print it.
@@ -262,11 +264,16 @@ int run_synthesis(const line_command &c, std::FILE *out, std::FILE *err, const c
                      target, c.goal, solved.spelling, shown(c, *c.solve_for, s.from),
                      shown(c, *c.solve_for, s.to), unit, target, s.figure_from, s.figure_to);
     }
-    if (s.found) return exit_of(s.best);
+    if (s.found) return cli_line_exit(s.best);
     return s.failure.empty() && !s.cancelled ? cli_exit_unreachable : cli_exit_failed;
 }
 
 } // namespace
+
+int cli_line_exit(const line_estimate &e) {
+    if (!e.estimated) return e.points.empty() && !e.cancelled ? cli_exit_refused : cli_exit_failed;
+    return e.single || e.converged ? cli_exit_result : cli_exit_not_converged;
+}
 
 bool cli_is_line_type(int argc, const char *const *argv) {
     if (last_value(argc, argv, "--xs")) return true;
@@ -351,6 +358,11 @@ int cli_line_run(int argc, const char *const *argv, std::FILE *out, std::FILE *e
             return cli_exit_not_written;
         }
     }
+    if (c.losses.frequencies_given)
+        return cli_losses_run(
+            c.losses,
+            {from_file ? nullptr : &c.input, &section, title, c.unit, tolerance, c.single, c.json},
+            out, err, env);
     if (!c.json) std::fprintf(out, "%s\n", title.c_str());
     line_watch watch;
     line_layout layout{from_file ? section.electrode_count : line_signal_count(c.input.type)};
@@ -370,5 +382,5 @@ int cli_line_run(int argc, const char *const *argv, std::FILE *out, std::FILE *e
         lines.erase(lines.begin());
         print_lines(out, lines);
     }
-    return exit_of(e);
+    return cli_line_exit(e);
 }

@@ -2,6 +2,8 @@
 // repeated option counts.
 #include "cli/cli_options.h"
 
+#include "cli/cli_losses.h"
+
 #include "input/design_file.h"
 #include "input/length_units.h"
 #include "input/number_syntax.h"
@@ -87,6 +89,24 @@ const char cli_usage[] =
     "  --target-z0 | --target-zdiff | --target-zcommon OHMS --solve-for OPTION\n"
     "  --xs FILE           compute a cross-section file; --save-xs FILE writes the\n"
     "                      cross-section a line type builds\n"
+    "\n"
+    "Losses and frequency (line types and --xs):\n"
+    "  --frequency LIST    frequencies, rising, comma-separated: 1GHz,2.5GHz,10e9\n"
+    "  --frequency-sweep FROM:TO:POINTS[:log]  evenly spaced (or in a constant ratio)\n"
+    "                      per frequency: R, L, G, C, Zc, each mode's attenuation split\n"
+    "                      into conductors and dielectric, phase constant, eps_eff, delay\n"
+    "  --conductivity S/m  the conductors' (5.8e7, copper); planes and a coax shield are\n"
+    "                      --t thick (a cross-section file's 0.035 mm)\n"
+    "  --tan-delta --tan-delta2 --tan-delta-mask  loss tangents of the substrate (0.02),\n"
+    "                      the second layer or cover (as --tan-delta) and the mask (0.025)\n"
+    "  --dielectric-model constant|wideband-debye  (wideband-debye for board lines)\n"
+    "  --reference-frequency F  where epsilon-r and the loss tangents hold (1GHz)\n"
+    "  --roughness none|hammerstad|huray  with --roughness-rms LENGTH, or\n"
+    "                      --ball-radius LENGTH and --surface-ratio RATIO\n"
+    "  --rlgc FILE         write the per-frequency table as CSV to FILE\n"
+    "  --length LENGTH --touchstone FILE  write the S-parameters of that length as\n"
+    "                      Touchstone (.s2p, or .s4p for a pair: ports 1, 2 near end)\n"
+    "  --reference-impedance OHMS  every port's reference (50)\n"
     "\n"
     "Exit status: 0 result, 1 refused input, 2 usage error, 3 failed calculation,\n"
     "4 an output file could not be written (or a design file saved), 5 the target Z0 is outside "
@@ -299,6 +319,10 @@ std::string parse_options(int argc, const char *const *argv, cli_options &option
         constexpr std::string_view valued[] = {"--charges", "--target-z0",   "--solve-for",
                                                "--sweep",   "--csv",         "--plot",
                                                "--design",  "--save-design", "--line"};
+        if (!field && cli_losses_option(name))
+            return std::string(name) +
+                   ": losses and frequencies are computed for the line types (--line) and "
+                   "cross-section files (--xs), not for the two-strip line's fields";
         if (!field && std::find(std::begin(valued), std::end(valued), name) == std::end(valued)) {
             return "unknown option '" + std::string(arg) + "'";
         }

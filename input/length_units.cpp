@@ -122,3 +122,9 @@ std::wstring length_text_typed_mm(std::wstring_view text, length_unit unit) {
     if (with_suffix != text) return with_suffix;
     return length_text_convert(text, unit, length_unit::mm);
 }
+
+std::optional<double> length_typed_metres(std::wstring_view text, length_unit unit) {
+    std::optional<double> mm = number_finite(length_text_typed_mm(text, unit));
+    if (!mm) return std::nullopt;
+    return *mm / 1000;
+}

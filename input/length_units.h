@@ -6,6 +6,7 @@
 
 #include "input/fields.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,3 +53,6 @@ std::wstring length_text_in_mm(std::wstring_view text);
 // A length as typed in a front end: with its own unit, else in unit; in millimetres, as
 // the two functions above give it. Cannot fail.
 std::wstring length_text_typed_mm(std::wstring_view text, length_unit unit);
+
+// The same length in metres, or none when it is no finite number. Cannot fail.
+std::optional<double> length_typed_metres(std::wstring_view text, length_unit unit);

@@ -115,6 +115,17 @@ std::string impedance_text(cplx z) {
                          std::fabs(z.imag()));
 }
 
+// "50.05 MHz": six digits in the largest unit the frequency reaches.
+std::string frequency_shown(double f) {
+    const char *units[] = {"Hz", "kHz", "MHz", "GHz", "THz"};
+    int k = 0;
+    while (k < 4 && std::fabs(f) >= 1e3) {
+        f /= 1e3;
+        ++k;
+    }
+    return printf_string("%.6g %s", f, units[k]);
+}
+
 std::string matrix_text(int n, const std::vector<double> &m, double scale) {
     if (n == 1) return printf_string("%.6g", m[0] * scale);
     std::string text = "[";
@@ -184,11 +195,16 @@ std::vector<std::string> spectrum_report(const line_spectrum &s, length_unit uni
                      : printf_string(" conductor %zu %.6g", k + 1, s.dc_resistance[k]);
     }
     lines.push_back(dc);
-    lines.push_back(printf_string("Conductor model: currents inside the conductors below %s, "
-                                  "surface currents above (they differ by %.2f %% there)",
-                                  frequency_text(s.crossover).c_str(), 100 * s.mismatch));
+    bool interior = !s.points.empty() && s.points.front().f < s.crossover;
+    lines.push_back(
+        interior ? printf_string("Conductor model: currents inside the conductors below %.4g MHz, "
+                                 "surface currents above (there they differ by %.2f %% in R)",
+                                 s.crossover / 1e6, 100 * s.mismatch)
+                 : printf_string("Conductor model: surface currents (the skin depth is small "
+                                 "against every conductor from %.4g MHz on)",
+                                 s.crossover / 1e6));
     for (const spectrum_point &p : s.points) {
-        lines.push_back("f = " + frequency_text(p.f) + ":");
+        lines.push_back("f = " + frequency_shown(p.f) + ":");
         lines.push_back("  R = " + matrix_text(s.n, p.r, 1) + " Ohm/m, L = " +
                         matrix_text(s.n, p.l, 1e9) + " nH/m, G = " + matrix_text(s.n, p.g, 1e3) +
                         " mS/m, C = " + matrix_text(s.n, p.c, 1e12) + " pF/m");

@@ -7,8 +7,11 @@
 
 namespace {
 
+// A negative zero (the imaginary part of a real S-parameter, as the complex arithmetic
+// leaves it) is written as 0: -0 + 0 is +0.
 std::string number_text(double value) {
     char digits[32];
+    value += 0.0;
     return std::string(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
 }
 

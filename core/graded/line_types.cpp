@@ -129,6 +129,7 @@ bool round_section(const calc_env &env, const line_geometry &g, cross_section &o
     if (!check_round(env, g)) return false;
     cross_section xs{};
     xs.background_epsilon_r = g.epsilon_r;
+    xs.background_tan_delta = g.tan_delta;
     xs.electrode_count = 1;
     if (g.type == line_type::coax) {
         xs.mirror_x = true;
