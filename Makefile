@@ -103,6 +103,7 @@ bench: build
 	$(BUILD_DIR)/bench/orvanta_accurate_bench
 	$(BUILD_DIR)/bench/orvanta_validation_table
 	$(BUILD_DIR)/bench/orvanta_line_bench $(BUILD_DIR)/orvanta-cli
+	$(BUILD_DIR)/bench/orvanta_loss_bench $(BUILD_DIR)/orvanta-cli
 
 clean:
 	rm -rf $(BUILD_DIR) $(BUILD_DIR)-asan $(BUILD_DIR)-tsan $(BUILD_DIR)-fuzz

@@ -25,6 +25,12 @@ double number(const json &value, const std::string &where) {
     return value.get<double>();
 }
 
+double tan_delta(const json &value, const std::string &where) {
+    double v = number(value, where);
+    if (!(v >= 0 && v < 1)) throw refusal{where, "a loss tangent must lie from 0 to below 1"};
+    return v;
+}
+
 xs_point point(const json &value, const std::string &where) {
     if (!value.is_array() || value.size() != 2) throw refusal{where, "must be [x, y]"};
     return {number(value[0], where), number(value[1], where)};
@@ -120,6 +126,8 @@ cross_section parse(const json &doc) {
         xs.background_epsilon_r = number(doc["background_epsilon_r"], "background_epsilon_r");
     if (!(xs.background_epsilon_r >= 1))
         throw refusal{"background_epsilon_r", "a permittivity must be 1 or more"};
+    if (doc.contains("background_tan_delta"))
+        xs.background_tan_delta = tan_delta(doc["background_tan_delta"], "background_tan_delta");
     const json dielectrics = doc.value("dielectrics", json::array());
     if (!dielectrics.is_array()) throw refusal{"dielectrics", "must be a list"};
     for (std::size_t i = 0; i < dielectrics.size(); ++i) {
@@ -132,7 +140,8 @@ cross_section parse(const json &doc) {
         std::vector<xs_point> outline = polygon(d["polygon"], where + ".polygon");
         if (outline.size() < 3) throw refusal{where, "is not closed: a region needs three corners"};
         if (crosses_itself(outline)) throw refusal{where, "the polygon crosses itself"};
-        xs.dielectrics.push_back({outline, eps});
+        double loss = d.contains("tan_delta") ? tan_delta(d["tan_delta"], where + ".tan_delta") : 0;
+        xs.dielectrics.push_back({outline, eps, loss});
     }
     const json conductors = doc.value("conductors", json::array());
     if (!conductors.is_array()) throw refusal{"conductors", "must be a list"};
@@ -239,9 +248,12 @@ std::string xs_json(const cross_section &section) {
     doc["lower_plane"] = section.ground_plane;
     doc["upper_plane"] = section.upper_plane ? json(section.upper_height) : json(nullptr);
     doc["background_epsilon_r"] = section.background_epsilon_r;
+    doc["background_tan_delta"] = section.background_tan_delta;
     nlohmann::ordered_json dielectrics = nlohmann::ordered_json::array();
     for (const xs_dielectric &d : section.dielectrics)
-        dielectrics.push_back({{"epsilon_r", d.epsilon_r}, {"polygon", corners(d.outline)}});
+        dielectrics.push_back({{"epsilon_r", d.epsilon_r},
+                               {"tan_delta", d.tan_delta},
+                               {"polygon", corners(d.outline)}});
     doc["dielectrics"] = dielectrics;
     nlohmann::ordered_json conductors = nlohmann::ordered_json::array();
     auto role = [](nlohmann::ordered_json &c, int electrode) {

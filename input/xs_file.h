@@ -6,7 +6,9 @@
 //     "lower_plane": true,                 (a ground plane fills y < 0)
 //     "upper_plane": 0.00045,              (one fills y > 0.00045; null: none)
 //     "background_epsilon_r": 1,           (outside every dielectric)
-//     "dielectrics": [{"epsilon_r": 4.4, "polygon": [[x, y], ...]}, ...],
+//     "background_tan_delta": 0,           (its loss tangent; optional, 0)
+//     "dielectrics": [{"epsilon_r": 4.4, "tan_delta": 0.02,  (optional, 0)
+//                      "polygon": [[x, y], ...]}, ...],
 //     "conductors": [{"role": "signal", "signal": 1, "polygon": [[x, y], ...]},
 //                    {"role": "ground", "polygon": [...]},
 //                    {"role": "signal", "signal": 2, "circle": {"centre": [x, y],
@@ -30,8 +32,8 @@ constexpr int xs_format_version = 1;
 // crosses itself"): unreadable, larger than 1 MB, no JSON, no cross-section, a later
 // version, a key missing or of the wrong kind, a polygon with fewer than two corners or
 // crossing itself, conductors that overlap or touch, a conductor outside the planes,
-// signals not numbered 1 .. n, no signal conductor, a permittivity below 1, a length not
-// finite.
+// signals not numbered 1 .. n, no signal conductor, a permittivity below 1, a loss
+// tangent outside [0, 1), a length not finite.
 bool xs_read(const std::string &path, cross_section &out, std::string &error);
 
 // The file's JSON text for a section, as xs_read reads it. Cannot fail.

@@ -35,6 +35,15 @@ bool xs_inside(const std::vector<xs_point> &polygon, xs_point p) {
     return in;
 }
 
+cross_section xs_pair_half(const cross_section &section) {
+    cross_section half = section;
+    for (xs_conductor &c : half.conductors) {
+        if (c.electrode != xs_ground) c.electrode = 0;
+    }
+    half.electrode_count = 1;
+    return half;
+}
+
 int xs_region_at(const cross_section &section, xs_point p) {
     for (std::size_t k = 0; k < section.dielectrics.size(); ++k)
         if (xs_inside(section.dielectrics[k].outline, p)) return int(k);

@@ -68,6 +68,11 @@ struct cross_section {
     bool cut_under_corners = false;
 };
 
+// The half of a symmetric pair (mirror_pair) that its even and odd drives are solved on:
+// the conductor right of the mirror plane as the one signal electrode. Cannot fail but
+// for memory.
+cross_section xs_pair_half(const cross_section &section);
+
 // Whether anything holds the potential's reference: a plane or a ground conductor.
 bool xs_has_reference(const cross_section &section);
 

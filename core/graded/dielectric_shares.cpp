@@ -18,23 +18,20 @@ int region_beside(const cross_section &section, const panel_t &p, double side) {
     return xs_region_at(section, {p.centre.x + off * p.normal.x, p.centre.y + off * p.normal.y});
 }
 
-// The slab problem solved for each signal conductor at 1 V; with no plane, each drive
-// shifted by the common one to leave the section neutral.
-bool solve_drives(const calc_env &env, const panel_set &set, std::vector<double> &x) {
+// Solves the factorised system for each signal electrode at 1 V (the right-hand sides
+// hold the conductors' potentials); with no plane, each drive shifted by the common one
+// (every conductor at 1 V) to leave the section neutral. f: the free-charge functionals.
+bool solve_drives(const panel_set &set, const lu_system *lu, const std::vector<double> &f,
+                  std::vector<double> &x) {
     std::int32_t n = std::int32_t(set.panels.size());
-    int signals = set.electrode_count, rows = panel_set_functionals(set);
-    lu_ptr lu(lu_new(env, n));
-    if (!lu) return false;
-    std::vector<double> f(std::size_t(rows) * std::size_t(n), 0.0);
-    if (!panel_system_fill(env, &set, false, lu->a, f.data())) return false;
-    if (lu_factor(env, lu.get()) != 0) return false;
+    int signals = set.electrode_count;
     x.assign(std::size_t(signals + 1) * std::size_t(n), 0.0);
     for (std::int32_t i = 0; i < set.conductor_count; ++i) {
         int k = set.panels[std::size_t(i)].electrode;
         if (k >= 0) x[std::size_t(k) * std::size_t(n) + std::size_t(i)] = 1;
         x[std::size_t(signals) * std::size_t(n) + std::size_t(i)] = 1;
     }
-    if (lu_solve(lu.get(), false, x.data(), signals + 1) != 0) return false;
+    if (lu_solve(lu, false, x.data(), signals + 1) != 0) return false;
     if (!set.ground_plane && !set.upper_plane) {
         auto net = [&](int drive) {
             double q = 0;
@@ -54,34 +51,37 @@ bool solve_drives(const calc_env &env, const panel_set &set, std::vector<double>
     return true;
 }
 
-bool shares(const calc_env &env, const cross_section &section, double density,
-            env_vector<double> &out) {
-    cross_section whole = section;
-    whole.mirror_x = false;
-    whole.mirror_pair = false;
-    std::int32_t n = panels_count(env, whole, density);
-    if (n == 0) return false;
-    panels_ptr set(panels_new(env, whole, density, n));
-    if (!set) return false;
-    std::vector<double> x;
-    if (!solve_drives(env, *set, x)) return false;
-    int s = set->electrode_count;
-    std::size_t regions = whole.dielectrics.size() + 1, ss = std::size_t(s * s);
-    // The potential of each drive at every panel's centre (an interface's is needed).
+// A factorised system of the set, with its functionals.
+struct factored {
+    lu_ptr lu;
+    std::vector<double> f;
+};
+
+bool factor(const calc_env &env, factored &system) {
+    return lu_factor(env, system.lu.get()) == 0;
+}
+
+// Adds scale times the boundary integrals of the drives x (s of them, every panel of
+// the set) to w, one s x s block per region: the set's images (its mirror with its
+// sign, the planes) are in the potentials, and a mirrored set's half of each region's
+// boundary stands for the whole with scale 2.
+bool integrate(const calc_env &env, const cross_section &section, const panel_set &set,
+               const std::vector<double> &x, int s, double scale, std::vector<double> &w) {
+    std::int32_t n = std::int32_t(set.panels.size());
+    std::size_t regions = section.dielectrics.size() + 1, ss = std::size_t(s * s);
     std::vector<xs_point> centres(static_cast<std::size_t>(n));
     for (std::int32_t p = 0; p < n; ++p)
-        centres[std::size_t(p)] = set->panels[std::size_t(p)].centre;
+        centres[std::size_t(p)] = set.panels[std::size_t(p)].centre;
     std::vector<double> phi(std::size_t(s) * std::size_t(n));
     for (int i = 0; i < s; ++i)
-        if (!panel_system_potentials(env, set.get(), &x[std::size_t(i) * std::size_t(n)], centres,
+        if (!panel_system_potentials(env, &set, &x[std::size_t(i) * std::size_t(n)], centres,
                                      &phi[std::size_t(i) * std::size_t(n)]))
             return false;
-    std::vector<double> w(regions * ss, 0.0);
     auto slot = [&](int region) { return (region < 0 ? regions - 1 : std::size_t(region)) * ss; };
     for (std::int32_t p = 0; p < n; ++p) {
-        const panel_t &panel = set->panels[std::size_t(p)];
-        int front = region_beside(whole, panel, 1), back = region_beside(whole, panel, -1);
-        double ef = panel.eps_front, eb = panel.eps_back;
+        const panel_t &panel = set.panels[std::size_t(p)];
+        int front = region_beside(section, panel, 1), back = region_beside(section, panel, -1);
+        double ef = panel.eps_front, eb = panel.eps_back, length = scale * panel.length;
         for (int i = 0; i < s; ++i)
             for (int j = 0; j < s; ++j) {
                 double xj = x[std::size_t(j) * std::size_t(n) + std::size_t(p)];
@@ -91,23 +91,91 @@ bool shares(const calc_env &env, const cross_section &section, double density,
                     // dphi/dn out of the front region is its side's normal field,
                     // -x eps_b / (eps_f - eps_b); out of the back region, x eps_f / (eps_f -
                     // eps_b).
-                    w[slot(front) + at] -= ef * phi_i * xj * eb / (ef - eb) * panel.length;
-                    w[slot(back) + at] += eb * phi_i * xj * ef / (ef - eb) * panel.length;
+                    w[slot(front) + at] -= ef * phi_i * xj * eb / (ef - eb) * length;
+                    w[slot(back) + at] += eb * phi_i * xj * ef / (ef - eb) * length;
                     continue;
                 }
                 if (panel.electrode != i) continue; // a conductor at 0 V adds nothing
                 if (panel.kind == panel_kind::conductor) {
-                    w[slot(front) + at] += ef * xj * panel.length;
+                    w[slot(front) + at] += ef * xj * length;
                 } else {
                     // A sheet: its two faces' fields, half its charge on either side of the
                     // mean normal field of everything else.
                     double mean =
-                        panel_system_mean_field(set.get(), p, &x[std::size_t(j) * std::size_t(n)]);
-                    w[slot(front) + at] += ef * (xj / 2 + mean) * panel.length;
-                    w[slot(back) + at] += eb * (xj / 2 - mean) * panel.length;
+                        panel_system_mean_field(&set, p, &x[std::size_t(j) * std::size_t(n)]);
+                    w[slot(front) + at] += ef * (xj / 2 + mean) * length;
+                    w[slot(back) + at] += eb * (xj / 2 - mean) * length;
                 }
             }
     }
+    return true;
+}
+
+bool new_system(const calc_env &env, const panel_set &set, factored &system) {
+    system.lu.reset(lu_new(env, std::int32_t(set.panels.size())));
+    system.f.assign(std::size_t(panel_set_functionals(set)) * set.panels.size(), 0.0);
+    return system.lu != nullptr;
+}
+
+// A symmetric pair by its halves: the even drive (both conductors at 1 V) and the odd
+// one (1 V and -1 V) on the right half's panels, W11 = (W_even + W_odd) / 4 and
+// W12 = (W_even - W_odd) / 4 per region.
+bool pair_by_halves(const calc_env &env, const cross_section &section, double density,
+                    std::vector<double> &w) {
+    cross_section half = xs_pair_half(section);
+    std::int32_t count = panels_count(env, half, density);
+    if (count == 0) return false;
+    panels_ptr set(panels_new(env, half, density, count));
+    if (!set) return false;
+    factored even, odd;
+    if (!new_system(env, *set, even) || !new_system(env, *set, odd)) return false;
+    if (!panel_system_fill_halves(env, set.get(), even.lu->a, even.f.data(), odd.lu->a,
+                                  odd.f.data()) ||
+        !factor(env, even) || !factor(env, odd))
+        return false;
+    std::size_t regions = section.dielectrics.size() + 1;
+    std::vector<double> x, we(regions, 0.0), wo(regions, 0.0);
+    set->mirror_sign = 1;
+    if (!solve_drives(*set, even.lu.get(), even.f, x) ||
+        !integrate(env, section, *set, x, 1, 2, we))
+        return false;
+    set->mirror_sign = -1;
+    if (!solve_drives(*set, odd.lu.get(), odd.f, x) || !integrate(env, section, *set, x, 1, 2, wo))
+        return false;
+    for (std::size_t r = 0; r < regions; ++r) {
+        w[r * 4] = w[r * 4 + 3] = (we[r] + wo[r]) / 4;
+        w[r * 4 + 1] = w[r * 4 + 2] = (we[r] - wo[r]) / 4;
+    }
+    return true;
+}
+
+// Any other section: on its right half when it is its own mirror image (each conductor
+// symmetric, the drives even), else whole.
+bool whole_or_half(const calc_env &env, const cross_section &section, double density,
+                   std::vector<double> &w) {
+    std::int32_t count = panels_count(env, section, density);
+    if (count == 0) return false;
+    panels_ptr set(panels_new(env, section, density, count));
+    if (!set) return false;
+    factored system;
+    if (!new_system(env, *set, system) ||
+        !panel_system_fill(env, set.get(), false, system.lu->a, system.f.data()) ||
+        !factor(env, system))
+        return false;
+    std::vector<double> x;
+    return solve_drives(*set, system.lu.get(), system.f, x) &&
+           integrate(env, section, *set, x, set->electrode_count, section.mirror_x ? 2 : 1, w);
+}
+
+bool shares(const calc_env &env, const cross_section &section, double density,
+            env_vector<double> &out) {
+    int s = section.electrode_count;
+    std::size_t regions = section.dielectrics.size() + 1, ss = std::size_t(s * s);
+    std::vector<double> w(regions * ss, 0.0);
+    bool pair = section.mirror_x && section.mirror_pair;
+    if (!(pair ? pair_by_halves(env, section, density, w)
+               : whole_or_half(env, section, density, w)))
+        return false;
     out.assign(regions * ss, 0.0);
     for (std::size_t r = 0; r < regions; ++r)
         for (int i = 0; i < s; ++i)

@@ -12,17 +12,6 @@
 
 namespace {
 
-// The half of a symmetric pair that is solved: the conductor right of the mirror plane
-// as the one signal electrode.
-cross_section pair_half(const cross_section &section) {
-    cross_section half = section;
-    for (xs_conductor &c : half.conductors) {
-        if (c.electrode != xs_ground) c.electrode = 0;
-    }
-    half.electrode_count = 1;
-    return half;
-}
-
 // The panels of the section within the memory the solve may take (copies of the system
 // at once); null after reporting.
 panels_ptr panels_within(const calc_env &env, const cross_section &section, double density,
@@ -49,7 +38,7 @@ bool solve(const calc_env &env, const cross_section &section, double density, li
     out.c0.assign(nn, 0.0);
     out.panels = 0;
     if (section.mirror_x && section.mirror_pair) {
-        panels_ptr half = panels_within(env, pair_half(section), density, 4, out.panels);
+        panels_ptr half = panels_within(env, xs_pair_half(section), density, 4, out.panels);
         double even[2], odd[2];
         if (!half ||
             !accurate_capacitance_halves(env, half.get(), &even[0], &even[1], &odd[0], &odd[1]))
@@ -74,7 +63,7 @@ bool solve(const calc_env &env, const cross_section &section, double density, li
 std::int32_t line_panels(const calc_env &env, const cross_section &section, double density) {
     try {
         if (section.mirror_x && section.mirror_pair)
-            return panels_count(env, pair_half(section), density);
+            return panels_count(env, xs_pair_half(section), density);
         return panels_count(env, section, density);
     } catch (const std::bad_alloc &) {
         env_error(env, L"Not enough memory for the panels");

@@ -281,7 +281,10 @@ env_vector<classified> classify(const calc_env &env, const cross_section &sectio
 // first, and stays at 1.9 with the second. Below density 1 they keep 1 / density, as
 // coarser corners there put the first solve of a study out of step with the rest. The
 // cut under a conductor corner is no singular point: it keeps 1 / density. phi(x) is the integral
-// of 1 / size, the number of panels between a and x; the branches meet at xc.
+// of 1 / size, the number of panels between a and x; the branches meet at xc, which lies on
+// the segment: a remote end's size may exceed the whole segment (the far end of a wide
+// ground), and the other branch then grades all of it (unclamped, the panels ran past the
+// segment's end, a conductor face laid out where there is none).
 struct grading {
     double length, fa, fb, xc, slope, phi_c, phi_total;
 
@@ -291,7 +294,7 @@ struct grading {
         : length(c.proto.length),
           fa(c.end_size_a / (c.corner_a ? density * std::max(density, 1.0) : density)),
           fb(c.end_size_b / (c.corner_b ? density * std::max(density, 1.0) : density)),
-          xc((length + fb - fa) / 2), slope(growth / density),
+          xc(std::clamp((length + fb - fa) / 2, 0.0, length)), slope(growth / density),
           phi_c(std::log((xc + fa) / fa) / slope),
           phi_total(phi_c + std::log((length - xc + fb) / fb) / slope),
           even(mirror_x && (c.proto.a.x < 0) != (c.proto.b.x < 0) && c.proto.a.x != 0 &&
