@@ -25,6 +25,7 @@ struct spectrum_point {
     std::vector<std::complex<double>> zc; // n x n; infinite at DC when G vanishes
     std::vector<spectrum_mode> modes;     // slowest first
     std::complex<double> zdiff, zcommon;  // a pair's
+    double r_error = 0;                   // R's stated error here, relative
 };
 
 struct line_spectrum {
@@ -35,12 +36,17 @@ struct line_spectrum {
     std::vector<std::complex<double>> s; // with a length: (2n)^2 per frequency, row-major
     double length = 0;                   // m; 0: no S-parameters
     double z_ref = 50;
-    double crossover = 0;              // Hz, where the conductor model changes over
-    double mismatch = 0;               // R's relative difference of the two models there
+    double crossover = 0; // Hz, where the conductor model changes over
+    double mismatch = 0;  // R's relative difference of the two models there
+    // The stated errors, relative: R's largest over the frequencies (each point has its
+    // own) and G's (the regions' shares' change with the panel density).
+    double r_error = 0, g_error = 0;
     std::vector<double> dc_resistance; // per conductor, the ground's last when there is one
 };
 
 // Runs the line's losses over the frequencies (rising) for the study e of the section,
+// the loss models at panel density 1 (or the study's finest, when that is coarser) and
+// their errors from half of it,
 // with the S-parameters of length metres (0: none) against z_ref ohms at every port.
 // Stops at a failure or a cancel, with the reason in failure.
 line_spectrum line_spectrum_run(const cross_section &section, const line_estimate &e,

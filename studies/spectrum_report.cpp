@@ -49,10 +49,12 @@ json complex_matrix_json(int n, const std::vector<cplx> &m) {
     return rows;
 }
 
-void put_mode(json &doc, const spectrum_point &p, int k) {
+void put_mode(json &doc, const line_spectrum &s, const spectrum_point &p, int k) {
     mode_figures m = spectrum_mode_figures(p, k);
     doc["alpha_conductor"] = number(m.alpha_conductor_db);
+    doc["alpha_conductor_error"] = number(m.alpha_conductor_db * p.r_error);
     doc["alpha_dielectric"] = number(m.alpha_dielectric_db);
+    doc["alpha_dielectric_error"] = number(m.alpha_dielectric_db * s.g_error);
     doc["alpha"] = number(m.alpha_db);
     doc["beta"] = number(m.beta);
     doc["eps_eff"] = number(m.eps_eff);
@@ -63,12 +65,13 @@ void put_mode(json &doc, const spectrum_point &p, int k) {
 json point_json(const line_spectrum &s, const spectrum_point &p) {
     json doc{{"f", p.f}};
     doc["R"] = matrix_json(s.n, p.r);
+    doc["R_error"] = p.r_error;
     doc["L"] = matrix_json(s.n, p.l);
     doc["G"] = matrix_json(s.n, p.g);
     doc["C"] = matrix_json(s.n, p.c);
     doc["Zc"] = complex_matrix_json(s.n, p.zc);
     if (s.n == 1) {
-        put_mode(doc, p, 0);
+        put_mode(doc, s, p, 0);
         return doc;
     }
     if (s.n == 2) {
@@ -82,7 +85,7 @@ json point_json(const line_spectrum &s, const spectrum_point &p) {
         for (cplx v : p.modes[std::size_t(k)].voltages)
             voltages.push_back(complex_json(v));
         mode["voltages"] = voltages;
-        put_mode(mode, p, k);
+        put_mode(mode, s, p, k);
         modes.push_back(mode);
     }
     return doc;
@@ -203,9 +206,14 @@ std::vector<std::string> spectrum_report(const line_spectrum &s, length_unit uni
                  : printf_string("Conductor model: surface currents (the skin depth is small "
                                  "against every conductor from %.4g MHz on)",
                                  s.crossover / 1e6));
+    lines.push_back(
+        printf_string("Stated errors: R up to +- %.2g %% (each frequency's below), G +- "
+                      "%.2g %%; the attenuation's parts in proportion",
+                      100 * s.r_error, 100 * s.g_error));
     for (const spectrum_point &p : s.points) {
         lines.push_back("f = " + frequency_shown(p.f) + ":");
-        lines.push_back("  R = " + matrix_text(s.n, p.r, 1) + " Ohm/m, L = " +
+        lines.push_back("  R = " + matrix_text(s.n, p.r, 1) +
+                        printf_string(" Ohm/m (+- %.2g %%), L = ", 100 * p.r_error) +
                         matrix_text(s.n, p.l, 1e9) + " nH/m, G = " + matrix_text(s.n, p.g, 1e3) +
                         " mS/m, C = " + matrix_text(s.n, p.c, 1e12) + " pF/m");
         if (s.n == 1) {
@@ -287,6 +295,7 @@ std::string spectrum_record_json(const line_input *input, const line_estimate &e
                 {"reference_frequency", m.reference_frequency}};
     for (const auto &[key, value] : settings.loss_tangents)
         losses[key] = value;
+    losses["G_error"] = s.g_error;
     losses["crossover"] = number(s.crossover);
     losses["crossover_mismatch"] = number(s.mismatch);
     json dc = json::array();

@@ -115,8 +115,17 @@ bool build(const calc_env &env, const cross_section &section, const conductor_ma
         env_error(env, L"The planes' thickness must be > 0");
         return false;
     }
-    if (!surface_currents_of(env, section, density, out.surface)) return false;
+    surface_currents coarse(env);
+    if (!surface_currents_of(env, section, density, out.surface) ||
+        !surface_currents_of(env, section, density / 2, coarse))
+        return false;
     int n = out.surface.signals;
+    out.surface_error = 0;
+    for (int k = 0; k < n * n; k += n + 1) {
+        double fine = out.surface.k[std::size_t(k)] + out.surface.k_planes[std::size_t(k)];
+        double rough = coarse.k[std::size_t(k)] + coarse.k_planes[std::size_t(k)];
+        out.surface_error = std::max(out.surface_error, std::fabs(fine - rough) / fine);
+    }
     out.signals = n;
     out.conductivity = conductivity;
     out.plane_thickness = m.plane_thickness;

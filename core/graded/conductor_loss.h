@@ -37,6 +37,10 @@ struct conductor_loss {
     // resistance per metre of each conductor's own cross-section, 1 / (sigma A).
     env_vector<double> dc_resistance;
     double mismatch = 0; // the two models' largest relative difference of R at the crossover
+    // How far the surface model's loss integrals moved from half the panel density to
+    // the density asked for (the largest relative change of a diagonal entry): their
+    // error, the later of the two being the better by about as much again.
+    double surface_error = 0;
     bool interior_built = false; // only the surface model answers when false
     bool planes = false;         // the section has a ground plane or an upper one
 };
@@ -52,7 +56,8 @@ struct conductor_materials {
     double plane_thickness;
 };
 
-// Builds both models of the section's conductors, the surface one at the panel density.
+// Builds both models of the section's conductors, the surface one at the panel density
+// (and at half of it for its error).
 // l_external is the external inductance matrix (signals x signals, H/m) the internal
 // inductance is measured from, the best the caller has (a converged study's); empty, the
 // surface model's own solve gives it. The interior model is built only when the lowest

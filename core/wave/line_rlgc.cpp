@@ -41,7 +41,20 @@ bool build(const calc_env &env, const cross_section &section, int n, std::span<c
     out.epsilon.push_back(section.background_epsilon_r);
     out.tan_delta.push_back(section.background_tan_delta);
     if (!losses_separable(env, out)) return false;
-    if (!dielectric_shares_of(env, section, density, out.shares)) return false;
+    env_vector<double> coarse{env_allocator<double>(env)};
+    if (!dielectric_shares_of(env, section, density, out.shares) ||
+        !dielectric_shares_of(env, section, density / 2, coarse))
+        return false;
+    out.share_error = 0;
+    for (int k = 0; k < n * n; k += n + 1) {
+        double fine = 0, rough = 0;
+        for (std::size_t r = 0; r < out.tan_delta.size(); ++r) {
+            std::size_t at = r * std::size_t(n * n) + std::size_t(k);
+            fine += out.tan_delta[r] * out.shares[at];
+            rough += out.tan_delta[r] * coarse[at];
+        }
+        if (fine > 0) out.share_error = std::max(out.share_error, std::fabs(fine - rough) / fine);
+    }
     return conductor_loss_of(env, section, materials.metal, l_external, density, lowest_frequency,
                              out.conductors);
 }

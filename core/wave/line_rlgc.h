@@ -36,10 +36,14 @@ struct line_rlgc {
     env_vector<double> epsilon, tan_delta; // per region, at the reference frequency
     conductor_loss conductors;
     line_materials materials;
+    // How far the regions' loss-weighted shares (sum of tan(delta_r) C_r, each diagonal
+    // entry) moved from half the panel density to the density asked for: G's error.
+    double share_error = 0;
 };
 
 // Builds the model of the section from its solved matrices c and l_external (n x n, the
-// converged study's), the shares and the surface currents at the panel density, and the
+// converged study's), the shares and the surface currents at the panel density (and at
+// half of it, for their errors), and the
 // interior currents when the lowest frequency asked for lies below their crossover.
 // Returns false after reporting through the environment's sinks: a conductor without
 // thickness, two regions of one permittivity with different loss tangents (their

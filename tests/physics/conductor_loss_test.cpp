@@ -165,8 +165,10 @@ TEST(conductor_loss_independent, wheeler_incremental_inductance) {
     ASSERT_TRUE(conductor_loss_of(env, built(microstrip()), {copper, 0, 35e-6}, {}, 4, f, loss));
     std::complex<double> z;
     conductor_loss_impedance(loss, f, &z);
-    EXPECT_NEAR(z.real(), wheeler, 0.02 * wheeler);
-    EXPECT_NEAR(z.imag(), wheeler, 0.02 * wheeler);
+    // Measured: within 0.02 % (the corners' end panels taken by their singularity; without
+    // it, 0.44 % low).
+    EXPECT_NEAR(z.real(), wheeler, 2e-3 * wheeler);
+    EXPECT_NEAR(z.imag(), wheeler, 2e-3 * wheeler);
 }
 
 TEST(conductor_loss_independent, stripline_closed_form) {

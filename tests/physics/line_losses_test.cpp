@@ -188,3 +188,37 @@ TEST(line_losses_independent, first_order_drift_of_c) {
     double c = direct.value[direct.layout.at(line_figure::c)];
     EXPECT_NEAR(r.spectrum.points[0].c[0], c, 1e-3 * c);
 }
+
+TEST(line_losses_independent, stated_errors_hold_against_a_finer_run) {
+    // The run's R and G come from density 1 with their errors from density 0.5; a run of
+    // the same models at density 4 must lie within them.
+    losses_run r = run_line(line_type::coupled_coated_microstrip, {}, {10e9});
+    const spectrum_point &p = r.spectrum.points[0];
+    line_geometry g;
+    g.type = line_type::coupled_coated_microstrip;
+    g.w = 0.3e-3;
+    g.t = 35e-6;
+    g.h = 0.2e-3;
+    g.s = 0.2e-3;
+    g.epsilon_r = 4.4;
+    g.mask = 0.02e-3;
+    g.epsilon_mask = 3.5;
+    g.tan_delta = 0.02;
+    g.tan_delta_mask = 0.025;
+    calc_env env;
+    cross_section xs{};
+    ASSERT_TRUE(line_section(env, g, xs));
+    std::vector<double> c(p.c.begin(), p.c.end()), l(4);
+    const line_estimate &e = r.estimate;
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j)
+            l[std::size_t(i * 2 + j)] = e.value[e.layout.l_matrix(i, j)];
+    line_rlgc fine(env);
+    ASSERT_TRUE(line_rlgc_of(env, xs, 2, c, l, r.settings.materials, 4, 10e9, fine));
+    double rf[4], lf[4], gf[4], cf[4];
+    line_rlgc_at(fine, 10e9, rf, lf, gf, cf);
+    EXPECT_LE(std::fabs(p.r[0] - rf[0]), p.r_error * rf[0]);
+    EXPECT_LE(std::fabs(p.g[0] - gf[0]), r.spectrum.g_error * gf[0]);
+    EXPECT_GT(p.r_error, 0);
+    EXPECT_GT(r.spectrum.g_error, 0);
+}
