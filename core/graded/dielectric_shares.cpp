@@ -3,6 +3,7 @@
 
 #include "core/graded/accurate_solver.h"
 #include "core/graded/lu_solve.h"
+#include "core/graded/panel_drives.h"
 #include "core/graded/panel_system.h"
 #include "core/graded/panels.h"
 
@@ -16,39 +17,6 @@ namespace {
 int region_beside(const cross_section &section, const panel_t &p, double side) {
     double off = 1e-6 * p.length * side;
     return xs_region_at(section, {p.centre.x + off * p.normal.x, p.centre.y + off * p.normal.y});
-}
-
-// Solves the factorised system for each signal electrode at 1 V (the right-hand sides
-// hold the conductors' potentials); with no plane, each drive shifted by the common one
-// (every conductor at 1 V) to leave the section neutral. f: the free-charge functionals.
-bool solve_drives(const panel_set &set, const lu_system *lu, const std::vector<double> &f,
-                  std::vector<double> &x) {
-    std::int32_t n = std::int32_t(set.panels.size());
-    int signals = set.electrode_count;
-    x.assign(std::size_t(signals + 1) * std::size_t(n), 0.0);
-    for (std::int32_t i = 0; i < set.conductor_count; ++i) {
-        int k = set.panels[std::size_t(i)].electrode;
-        if (k >= 0) x[std::size_t(k) * std::size_t(n) + std::size_t(i)] = 1;
-        x[std::size_t(signals) * std::size_t(n) + std::size_t(i)] = 1;
-    }
-    if (lu_solve(lu, false, x.data(), signals + 1) != 0) return false;
-    if (!set.ground_plane && !set.upper_plane) {
-        auto net = [&](int drive) {
-            double q = 0;
-            for (std::size_t j = 0; j < f.size(); ++j)
-                q += f[j] * x[std::size_t(drive) * std::size_t(n) + j % std::size_t(n)];
-            return q;
-        };
-        double common = net(signals);
-        for (int k = 0; k < signals; ++k) {
-            double shift = -net(k) / common;
-            for (std::int32_t j = 0; j < n; ++j)
-                x[std::size_t(k) * std::size_t(n) + std::size_t(j)] +=
-                    shift * x[std::size_t(signals) * std::size_t(n) + std::size_t(j)];
-        }
-    }
-    x.resize(std::size_t(signals) * std::size_t(n));
-    return true;
 }
 
 // A factorised system of the set, with its functionals.
@@ -136,11 +104,12 @@ bool pair_by_halves(const calc_env &env, const cross_section &section, double de
     std::size_t regions = section.dielectrics.size() + 1;
     std::vector<double> x, we(regions, 0.0), wo(regions, 0.0);
     set->mirror_sign = 1;
-    if (!solve_drives(*set, even.lu.get(), even.f, x) ||
+    if (!panel_drives_solve(*set, even.lu.get(), even.f, x) ||
         !integrate(env, section, *set, x, 1, 2, we))
         return false;
     set->mirror_sign = -1;
-    if (!solve_drives(*set, odd.lu.get(), odd.f, x) || !integrate(env, section, *set, x, 1, 2, wo))
+    if (!panel_drives_solve(*set, odd.lu.get(), odd.f, x) ||
+        !integrate(env, section, *set, x, 1, 2, wo))
         return false;
     for (std::size_t r = 0; r < regions; ++r) {
         w[r * 4] = w[r * 4 + 3] = (we[r] + wo[r]) / 4;
@@ -163,7 +132,7 @@ bool whole_or_half(const calc_env &env, const cross_section &section, double den
         !factor(env, system))
         return false;
     std::vector<double> x;
-    return solve_drives(*set, system.lu.get(), system.f, x) &&
+    return panel_drives_solve(*set, system.lu.get(), system.f, x) &&
            integrate(env, section, *set, x, set->electrode_count, section.mirror_x ? 2 : 1, w);
 }
 

@@ -1,6 +1,8 @@
 // Partial inductances of rectangles and harmonic annuli, with the planes' images.
 #include "core/graded/partial_inductance.h"
 
+#include "core/graded/gauss_legendre.h"
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
@@ -10,17 +12,6 @@
 namespace {
 
 constexpr double pi = std::numbers::pi;
-
-// Gauss-Legendre nodes and weights on [-1, 1].
-constexpr double gauss2_x[2] = {-0.5773502691896257, 0.5773502691896257};
-constexpr double gauss3_x[3] = {-0.7745966692414834, 0.0, 0.7745966692414834};
-constexpr double gauss3_w[3] = {0.5555555555555556, 0.8888888888888888, 0.5555555555555556};
-constexpr double gauss8_x[8] = {-0.9602898564975363, -0.7966664774136267, -0.5255324099163290,
-                                -0.1834346424956498, 0.1834346424956498,  0.5255324099163290,
-                                0.7966664774136267,  0.9602898564975363};
-constexpr double gauss8_w[8] = {0.1012285362903763, 0.2223810344533745, 0.3137066458778873,
-                                0.3626837833783620, 0.3626837833783620, 0.3137066458778873,
-                                0.2223810344533745, 0.1012285362903763};
 
 // A fourth antiderivative of ln(x^2 + y^2), twice in x and twice in y; even in both.
 double quartic_antiderivative(double x, double y) {

@@ -1,7 +1,10 @@
 // The surface currents of the vacuum problem and their loss integrals.
 #include "core/graded/surface_currents.h"
 
+#include "core/graded/gauss_legendre.h"
+
 #include "core/graded/lu_solve.h"
+#include "core/graded/panel_drives.h"
 #include "core/graded/panel_system.h"
 #include "core/graded/panels.h"
 #include "core/graded/partial_inductance.h"
@@ -14,13 +17,6 @@
 #include <vector>
 
 namespace {
-
-constexpr double gauss8_x[8] = {-0.9602898564975363, -0.7966664774136267, -0.5255324099163290,
-                                -0.1834346424956498, 0.1834346424956498,  0.5255324099163290,
-                                0.7966664774136267,  0.9602898564975363};
-constexpr double gauss8_w[8] = {0.1012285362903763, 0.2223810344533745, 0.3137066458778873,
-                                0.3626837833783620, 0.3626837833783620, 0.3137066458778873,
-                                0.2223810344533745, 0.1012285362903763};
 
 // The curvature of the round conductor a panel is a chord of (1/r on a wire, -1/r on a
 // tube's inside), or 0.
@@ -140,37 +136,6 @@ double charge(const factorised &s, std::int32_t n, int functional, const double 
     return q;
 }
 
-// Solves for each signal electrode at 1 V (the others and the ground at 0 V). Without a
-// plane a section that is not closed by a shield is given the common potential that
-// leaves it neutral.
-bool electrode_drives(const panel_set &set, const factorised &s, std::vector<double> &x) {
-    std::int32_t n = set.conductor_count;
-    int signals = set.electrode_count, rows = panel_set_functionals(set);
-    x.assign(std::size_t(signals + 1) * std::size_t(n), 0.0);
-    for (std::int32_t i = 0; i < n; ++i) {
-        int k = set.panels[std::size_t(i)].electrode;
-        if (k >= 0) x[std::size_t(k) * std::size_t(n) + std::size_t(i)] = 1;
-        x[std::size_t(signals) * std::size_t(n) + std::size_t(i)] = 1;
-    }
-    if (lu_solve(s.lu.get(), false, x.data(), signals + 1) != 0) return false;
-    auto net = [&](int drive) {
-        double q = 0;
-        for (int r = 0; r < rows; ++r)
-            q += charge(s, n, r, &x[std::size_t(drive) * std::size_t(n)]);
-        return q;
-    };
-    double common = net(signals), scale = std::fabs(charge(s, n, 0, x.data()));
-    bool open = !set.ground_plane && !set.upper_plane && std::fabs(common) > 1e-9 * scale;
-    for (int k = 0; k < signals && open; ++k) {
-        double shift = -net(k) / common;
-        for (std::int32_t j = 0; j < n; ++j)
-            x[std::size_t(k) * std::size_t(n) + std::size_t(j)] +=
-                shift * x[std::size_t(signals) * std::size_t(n) + std::size_t(j)];
-    }
-    x.resize(std::size_t(signals) * std::size_t(n));
-    return true;
-}
-
 bool invert(const calc_env &env, int n, const std::vector<double> &m, std::vector<double> &inv) {
     lu_ptr lu(lu_new(env, n));
     if (!lu) return false;
@@ -187,7 +152,7 @@ bool invert(const calc_env &env, int n, const std::vector<double> &m, std::vecto
 bool electrode_modes(const calc_env &env, panel_set &set, modes &m) {
     set.mirror_sign = 1;
     factorised s;
-    if (!factorise(env, set, s) || !electrode_drives(set, s, m.x)) return false;
+    if (!factorise(env, set, s) || !panel_drives_solve(set, s.lu.get(), s.f, m.x)) return false;
     int signals = set.electrode_count;
     std::int32_t n = set.conductor_count;
     m.signals = m.count = signals;
@@ -225,7 +190,7 @@ bool pair_modes(const calc_env &env, panel_set &half, modes &m) {
         half.mirror_sign = m.mirror_sign[std::size_t(mode)];
         factorised s;
         std::vector<double> x;
-        if (!factorise(env, half, s) || !electrode_drives(half, s, x)) return false;
+        if (!factorise(env, half, s) || !panel_drives_solve(half, s.lu.get(), s.f, x)) return false;
         q[mode] = charge(s, n, 0, x.data());
         std::copy(x.begin(), x.end(), m.x.begin() + std::ptrdiff_t(mode) * n);
     }

@@ -36,6 +36,20 @@ losses_run run_line(line_type type, std::vector<std::pair<const char *, const ch
     return r;
 }
 
+// The coated pair of the type's start values: w 0.3, t 0.035, h 0.2, s 0.2, mask 0.02 mm.
+line_geometry coated_pair() {
+    line_geometry g;
+    g.type = line_type::coupled_coated_microstrip;
+    g.w = 0.3e-3;
+    g.t = 35e-6;
+    g.h = 0.2e-3;
+    g.s = 0.2e-3;
+    g.epsilon_r = 4.4;
+    g.mask = 0.02e-3;
+    g.epsilon_mask = 3.5;
+    return g;
+}
+
 } // namespace
 
 TEST(line_losses_exact, homogeneous_dielectric_attenuation) {
@@ -56,15 +70,8 @@ TEST(line_losses_exact, homogeneous_dielectric_attenuation) {
 
 TEST(line_losses_independent, region_shares_are_the_derivative_of_c) {
     // C_r = eps_r dC / d eps_r, by central differences of two solves at the same density.
-    line_geometry g;
-    g.type = line_type::coupled_coated_microstrip;
-    g.w = 0.3e-3;
-    g.t = 35e-6;
-    g.h = 0.2e-3;
-    g.s = 0.2e-3;
-    g.epsilon_r = 4.4;
+    line_geometry g = coated_pair();
     g.mask = 25e-6;
-    g.epsilon_mask = 3.5;
     calc_env env;
     cross_section xs{};
     ASSERT_TRUE(line_section(env, g, xs));
@@ -194,15 +201,7 @@ TEST(line_losses_independent, stated_errors_hold_against_a_finer_run) {
     // the same models at density 4 must lie within them.
     losses_run r = run_line(line_type::coupled_coated_microstrip, {}, {10e9});
     const spectrum_point &p = r.spectrum.points[0];
-    line_geometry g;
-    g.type = line_type::coupled_coated_microstrip;
-    g.w = 0.3e-3;
-    g.t = 35e-6;
-    g.h = 0.2e-3;
-    g.s = 0.2e-3;
-    g.epsilon_r = 4.4;
-    g.mask = 0.02e-3;
-    g.epsilon_mask = 3.5;
+    line_geometry g = coated_pair(); // the type's start values
     g.tan_delta = 0.02;
     g.tan_delta_mask = 0.025;
     calc_env env;
