@@ -62,7 +62,7 @@ cplx pair_exact(double f) {
 void exact_table(const exact_case &c) {
     calc_env env;
     conductor_loss loss(env);
-    if (!conductor_loss_of(env, c.section, c.metal, {&c.l_external, 1}, 2, 0, loss)) return;
+    if (!conductor_loss_of(env, c.section, c.metal, {&c.l_external, 1}, 1, 0, loss)) return;
     std::printf("\n%s (crossover %.4g MHz, the two models %.3f %% apart there)\n", c.name,
                 loss.crossover / 1e6, 100 * loss.mismatch);
     std::printf("  %-10s %14s %14s %9s %14s %14s %9s\n", "f", "R (Ohm/m)", "exact", "diff",

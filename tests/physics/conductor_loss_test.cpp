@@ -38,8 +38,9 @@ std::vector<double> decades() {
     return f;
 }
 
-// Compares R and the internal inductance of the model with the exact internal impedance
-// at every frequency; the DC inductance against the exact one given.
+// Compares R and the internal inductance of the model (at the panel density the runs
+// use) with the exact internal impedance at every frequency, within 1 %, the figure the
+// losses must reach; the DC inductance against the exact one given.
 void expect_exact(const conductor_loss &loss, double dc_inductance,
                   std::complex<double> (*exact)(double), double tolerance, const char *what) {
     for (double f : decades()) {
@@ -85,9 +86,9 @@ TEST(conductor_loss_exact, coax_both_conductors_from_dc_to_50_ghz) {
     double l_external = partial_mu0 / (2 * pi) * std::log(coax_b / coax_a);
     for (double wall : {200e-6, 35e-6}) {
         conductor_loss loss(env);
-        ASSERT_TRUE(conductor_loss_of(env, xs, {copper, wall, 0}, {&l_external, 1}, 2, 0, loss));
+        ASSERT_TRUE(conductor_loss_of(env, xs, {copper, wall, 0}, {&l_external, 1}, 1, 0, loss));
         double dc = partial_mu0 / (8 * pi) + tube_dc_inductance(coax_b, coax_b + wall);
-        expect_exact(loss, dc, wall == 200e-6 ? coax_exact<200> : coax_exact<35>, 5e-3, "coax");
+        expect_exact(loss, dc, wall == 200e-6 ? coax_exact<200> : coax_exact<35>, 1e-2, "coax");
         EXPECT_LT(loss.mismatch, 5e-3);
     }
 }
@@ -103,10 +104,10 @@ TEST(conductor_loss_exact, wire_pair_far_apart_is_two_wires) {
     cross_section xs = built(g);
     double l_external = partial_mu0 / pi * std::acosh(g.pitch / g.diameter);
     conductor_loss loss(env);
-    ASSERT_TRUE(conductor_loss_of(env, xs, {copper, 0, 0}, {&l_external, 1}, 2, 0, loss));
+    ASSERT_TRUE(conductor_loss_of(env, xs, {copper, 0, 0}, {&l_external, 1}, 1, 0, loss));
     expect_exact(
         loss, 2 * partial_mu0 / (8 * pi),
-        [](double f) { return 2.0 * round_exact::wire(0.5e-3, copper, f); }, 5e-3, "wire pair");
+        [](double f) { return 2.0 * round_exact::wire(0.5e-3, copper, f); }, 1e-2, "wire pair");
 }
 
 TEST(conductor_loss_exact, the_exact_formulas_meet_their_limits) {
