@@ -233,3 +233,51 @@ TEST(conductor_loss_physics, dc_resistance_and_the_skin_regime) {
         last_l = l;
     }
 }
+
+TEST(conductor_loss_independent, partial_inductance_integrals_against_quadrature) {
+    // The closed forms against brute-force midpoint sums (grids of different size on the
+    // two shapes, so that no two points meet): the mean of ln |r - r'| over two
+    // rectangles (the same one, neighbours, apart, far, and thin against wide), and an
+    // annulus harmonic's potential outside, inside and within it.
+    auto brute = [](const current_basis &a, const current_basis &b) {
+        constexpr int na = 60, nb = 61;
+        double sum = 0;
+        for (int i = 0; i < na; ++i)
+            for (int j = 0; j < na; ++j) {
+                double x = a.centre.x + a.width * ((i + 0.5) / na - 0.5);
+                double y = a.centre.y + a.height * ((j + 0.5) / na - 0.5);
+                for (int k = 0; k < nb; ++k)
+                    for (int l = 0; l < nb; ++l) {
+                        double u = b.centre.x + b.width * ((k + 0.5) / nb - 0.5);
+                        double v = b.centre.y + b.height * ((l + 0.5) / nb - 0.5);
+                        sum += std::log(std::hypot(x - u, y - v));
+                    }
+            }
+        return sum / (double(na) * na * nb * nb);
+    };
+    auto rect = [](double x, double y, double w, double h) {
+        return current_basis{basis_shape::rectangle, 0, {x, y}, w, h, 0, 0, 0, false, w * h};
+    };
+    const current_basis a = rect(0, 0, 1, 0.5);
+    for (const current_basis &b : {a, rect(1, 0, 1, 0.5), rect(1.5, 1.2, 0.6, 0.3),
+                                   rect(3.5, -2.5, 1, 0.5), rect(0.2, 0.3, 2, 0.05)})
+        EXPECT_NEAR(partial_rectangles_log_mean(a, b), brute(a, b), 2e-3)
+            << b.centre.x << " " << b.centre.y;
+    current_basis ring{basis_shape::annulus, 0, {0.1, 0.2}, 0, 0, 0.3, 0.5, 3, true,
+                       pi * (0.25 - 0.09)};
+    for (xs_point p : {xs_point{1.0, 0.7}, xs_point{0.2, 0.25}, xs_point{0.5, 0.4}}) {
+        double sum = 0;
+        constexpr int nr = 400, nt = 2000;
+        for (int i = 0; i < nr; ++i) {
+            double r = 0.3 + 0.2 * (i + 0.5) / nr;
+            for (int k = 0; k < nt; ++k) {
+                double t = 2 * pi * (k + 0.5) / nt;
+                sum +=
+                    std::sin(3 * t) *
+                    std::log(std::hypot(p.x - 0.1 - r * std::cos(t), p.y - 0.2 - r * std::sin(t))) *
+                    r * (0.2 / nr) * (2 * pi / nt);
+            }
+        }
+        EXPECT_NEAR(partial_annulus_potential(ring, p), sum / ring.area, 1e-5) << p.x;
+    }
+}
