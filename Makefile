@@ -52,10 +52,11 @@ test-asan: deps
 # what happens inside Qt's libraries is left to the suppressions in tests/tsan.supp, and
 # OpenBLAS factorises on the calling thread (its own thread hand-offs are invisible to
 # the checker, which would see our filled matrix read by a thread it never met).
-TSAN_TESTS := gui_tests|app_tests|line_page_tests|line_field|close_while|oracle_equality|inverse_bounds_equality|solver_equality|assembly_equality|solver_test|accurate_physics|line_physics
+TSAN_TESTS := gui_tests|app_tests|line_page_tests|line_frequency_tests|line_field|close_while|oracle_equality|inverse_bounds_equality|solver_equality|assembly_equality|solver_test|accurate_physics|line_physics
 test-tsan: deps
 	cmake -S . -B $(BUILD_DIR)-tsan -DCMAKE_BUILD_TYPE=Release -DORVANTA_SANITIZE=thread -DORVANTA_WERROR=ON
-	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_app_tests orvanta_line_page_tests orvanta_close_test \
+	cmake --build $(BUILD_DIR)-tsan -j $(JOBS) --target orvanta_gui_tests orvanta_app_tests orvanta_line_page_tests \
+	  orvanta_line_frequency_tests orvanta_close_test \
 	  orvanta_close_study_test orvanta_exact_tests orvanta_physics_tests
 	cd $(BUILD_DIR)-tsan && QT_QPA_PLATFORM=offscreen ORVANTA_THREADS=3 OPENBLAS_NUM_THREADS=1 \
 	  TSAN_OPTIONS="halt_on_error=1 suppressions=$(CURDIR)/tests/tsan.supp" \

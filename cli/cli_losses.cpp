@@ -21,19 +21,6 @@ void print_lines(std::FILE *out, const std::vector<std::string> &lines) {
     std::fflush(out);
 }
 
-// The named line's options as typed, for the Touchstone file's comments.
-std::vector<std::string> option_lines(const line_input *input) {
-    std::vector<std::string> lines;
-    if (!input) return lines;
-    for (const line_option_spec &o : line_option_specs()) {
-        if (!line_option_applies(o.option, input->type)) continue;
-        std::string text = wide_to_utf8(line_text_of(*input, o.option));
-        lines.push_back(std::string(o.spelling) + " " + text +
-                        (o.unit == field_unit::length && !o.keyword ? " mm" : ""));
-    }
-    return lines;
-}
-
 // Writes a file whole or not at all; false after saying why on err.
 bool write_whole(const std::string &path, const std::string &text, std::FILE *err) {
     std::string error;
@@ -134,10 +121,10 @@ int cli_losses_run(const losses_command &c, const losses_line &line, std::FILE *
     if (!c.rlgc_file.empty() && !write_whole(c.rlgc_file, spectrum_csv(run.spectrum), err))
         return cli_exit_not_written;
     if (!c.touchstone_file.empty() &&
-        !write_whole(
-            c.touchstone_file,
-            spectrum_touchstone(line.title, option_lines(line.input), run.spectrum, run.settings),
-            err))
+        !write_whole(c.touchstone_file,
+                     spectrum_touchstone(line.title, spectrum_option_lines(line.input),
+                                         run.spectrum, run.settings),
+                     err))
         return cli_exit_not_written;
     return cli_line_exit(e);
 }

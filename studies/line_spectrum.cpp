@@ -65,7 +65,7 @@ double r_error(const conductor_loss &loss, double f) {
     if (!loss.interior_built) return loss.surface_error;
     if (f >= loss.crossover)
         return std::max(loss.surface_error, loss.mismatch * std::sqrt(loss.crossover / f));
-    int n = loss.signals;
+    int n = loss.signal_count;
     std::vector<std::complex<double>> dc(std::size_t(n * n)), here(dc.size()), top(dc.size());
     conductor_loss_impedance(loss, 0, dc.data());
     conductor_loss_impedance(loss, f, here.data());

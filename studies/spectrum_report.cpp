@@ -3,6 +3,7 @@
 
 #include "core/graded/accurate_solver.h"
 #include "input/frequency_list.h"
+#include "input/number_syntax.h"
 #include "input/utf8.h"
 #include "studies/line_record.h"
 #include "studies/text_format.h"
@@ -313,6 +314,19 @@ std::string spectrum_record_json(const line_input *input, const line_estimate &e
     for (const spectrum_point &p : s.points)
         points.push_back(point_json(s, p));
     return doc.dump(2) + "\n";
+}
+
+std::vector<std::string> spectrum_option_lines(const line_input *input) {
+    std::vector<std::string> lines;
+    if (!input) return lines;
+    for (const line_option_spec &o : line_option_specs()) {
+        if (!line_option_applies(o.option, input->type)) continue;
+        std::wstring text = line_text_of(*input, o.option);
+        bool millimetres = o.unit == field_unit::length && number_finite(text);
+        lines.push_back(std::string(o.spelling) + " " + wide_to_utf8(text) +
+                        (millimetres ? " mm" : ""));
+    }
+    return lines;
 }
 
 std::string spectrum_touchstone(const std::string &title, const std::vector<std::string> &options,

@@ -48,6 +48,11 @@ struct spectrum_settings {
 std::string spectrum_record_json(const line_input *input, const line_estimate &e, double tolerance,
                                  const line_spectrum &s, const spectrum_settings &settings);
 
+// A named line's options as typed, for the Touchstone file's comments: "w 0.3 mm", a
+// number of a length option in millimetres (the form the texts are kept in), a keyword as
+// it is ("substrate-width AUTO"). None for a cross-section file (null input).
+std::vector<std::string> spectrum_option_lines(const line_input *input);
+
 // The Touchstone file's text: comments naming the line (title, options as typed), the
 // materials and the ports, then the S-parameters.
 std::string spectrum_touchstone(const std::string &title, const std::vector<std::string> &options,

@@ -14,6 +14,15 @@
 
 #include <memory>
 
+namespace {
+
+// What a line's results are titled: its type, or the cross-section file solved.
+std::string line_title(line_type type, const std::string &file) {
+    return file.empty() ? line_type_spec_of(type).label : "Cross-section " + file;
+}
+
+} // namespace
+
 line_page::line_page(QWidget *parent)
     : QWidget(parent), tolerance_(default_tolerance_percent / 100) {
     auto *row = new QHBoxLayout(this);
@@ -60,6 +69,7 @@ line_page::line_page(QWidget *parent)
     field_ = new field_view(this);
     sweep_ = new line_sweep_window([this] { return form()->input_mm(); }, this);
     synthesis_ = new line_synthesis_dialog([this] { return form(); }, this);
+    frequency_ = new line_frequency_window([this] { return frequency_source(); }, this);
     split->addWidget(drawing_);
     split->addWidget(lower);
     split->setStretchFactor(0, 3);
@@ -99,6 +109,7 @@ void line_page::show_form(line_type type) {
         found = by_type_.emplace(type, form).first;
     }
     forms_->setCurrentWidget(found->second);
+    prepare_frequency();
 }
 
 void line_page::set_input_mm(const line_input &input) {
@@ -111,6 +122,7 @@ void line_page::set_unit(length_unit unit) {
     unit_ = unit;
     sweep_->prepare(type_, unit);
     if (synthesis_->isVisible()) synthesis_->prepare(type_, unit);
+    prepare_frequency();
     for (auto &[type, form] : by_type_)
         form->set_unit(unit);
     if (drawing_->has_section() && !file_section_) {
@@ -130,6 +142,7 @@ void line_page::show_cross_section(const cross_section &section, const QString &
                        "choose a line type to leave it.")
             .arg(path));
     forms_->setCurrentWidget(file_note_);
+    prepare_frequency();
     refresh();
 }
 
@@ -193,9 +206,8 @@ void line_page::show_answer(const line_answer &answer) {
 void line_page::show_results() {
     if (!answer_) return;
     const line_estimate &e = answer_->estimate;
-    std::string title = answer_->file.empty() ? line_type_spec_of(answer_->input.type).label
-                                              : "Cross-section " + answer_->file;
-    std::vector<std::string> lines = line_report(title, e, unit_, answer_->tolerance);
+    std::vector<std::string> lines =
+        line_report(line_title(answer_->input.type, answer_->file), e, unit_, answer_->tolerance);
     QString text;
     for (const std::string &line : lines)
         text += QString::fromStdString(line) + QLatin1Char('\n');
@@ -230,6 +242,32 @@ void line_page::open_synthesis() {
     synthesis_->prepare(type_, unit_);
     synthesis_->show();
     synthesis_->raise();
+}
+
+void line_page::open_frequency() {
+    prepare_frequency();
+    frequency_->show();
+    frequency_->raise();
+    frequency_->activateWindow();
+}
+
+void line_page::prepare_frequency() {
+    frequency_->prepare(file_section_ ? std::nullopt : std::optional(type_), unit_);
+}
+
+frequency_line line_page::frequency_source() const {
+    frequency_line line;
+    line.tolerance = tolerance_;
+    if (file_section_) {
+        line.section = *file_section_;
+        line.title = line_title(type_, file_path_.toStdString());
+        return line;
+    }
+    line.input = form()->input_mm();
+    line.title = line_title(type_, {});
+    // An emptied field would read as its start value: it is refused, as the page does.
+    form()->empty_field(line.refused);
+    return line;
 }
 
 void line_page::set_tolerance(double tolerance) {

@@ -9,6 +9,7 @@
 #include "studies/line_study.h"
 #include "ui/field_view.h"
 #include "ui/line_form.h"
+#include "ui/line_frequency_window.h"
 #include "ui/line_sweep_window.h"
 #include "ui/line_synthesis_dialog.h"
 #include "ui/newest_runner.h"
@@ -51,8 +52,11 @@ class line_page : public QWidget {
     void show_field();
     line_sweep_window *sweep() const { return sweep_; }
     line_synthesis_dialog *synthesis() const { return synthesis_; }
+    line_frequency_window *frequency() const { return frequency_; }
     void open_sweep();
     void open_synthesis();
+    // The losses of the line over frequency, in a window of its own.
+    void open_frequency();
 
     // The tolerance of the live estimate (a fraction); the line is solved again.
     void set_tolerance(double tolerance);
@@ -92,6 +96,10 @@ class line_page : public QWidget {
                std::function<line_estimate(const calc_env &, double)> study);
     void show_answer(const line_answer &answer);
     void show_results();
+    // The line as it stands, for the losses window.
+    frequency_line frequency_source() const;
+    // The losses window's rows for the line shown, in the page's unit.
+    void prepare_frequency();
 
     line_type type_ = line_type::microstrip;
     length_unit unit_ = length_unit::mm;
@@ -105,6 +113,7 @@ class line_page : public QWidget {
     field_view *field_;
     line_sweep_window *sweep_;
     line_synthesis_dialog *synthesis_;
+    line_frequency_window *frequency_;
     double tolerance_;
     std::optional<cross_section> file_section_;
     QString file_path_;

@@ -237,6 +237,14 @@ void main_window::build_menus() {
                 sweep_->raise();
                 sweep_->activateWindow();
             });
+    connect(add_action(run, "calc_losses", QStringLiteral("Losses and &Frequency...")),
+            &QAction::triggered, this, [this] {
+                if (line_shown()) return lines_->open_frequency();
+                QMessageBox::information(
+                    this, QStringLiteral("Losses and Frequency"),
+                    QStringLiteral("Losses over frequency are computed for the line types and "
+                                   "cross-section files: choose a line type in the list."));
+            });
     QAction *cancel = add_action(run, "calc_cancel", QStringLiteral("Ca&ncel"));
     cancel->setToolTip(QStringLiteral("Stop the running calculation or study"));
     cancel->setEnabled(false);

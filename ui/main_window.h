@@ -1,10 +1,10 @@
 // The desktop program's window: the line types' chooser beside the page of the line
 // chosen (the two-strip line's calculator dialog, or a named line's form, drawing and
 // live results) under a menu bar, and the design it holds as a document. File opens, saves and
-// exports designs and results, Edit copies the result lines, Calculation runs the calculation and
-// the studies and holds the accurate variant's options and the laminates, View chooses the length
-// unit, Help shows About. The title names the design file and marks unsaved changes; closing with
-// unsaved changes asks first.
+// exports designs and results, Edit copies the result lines, Calculation runs the calculation,
+// the studies and a line's losses over frequency and holds the accurate variant's options and
+// the laminates, View chooses the length unit, Help shows About. The title names the design
+// file and marks unsaved changes; closing with unsaved changes asks first.
 #pragma once
 
 #include "input/design_file.h"

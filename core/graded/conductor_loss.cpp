@@ -42,7 +42,7 @@ cplx plane_impedance(const conductor_loss &loss, double f) {
 // Z = (1 + j) Rs K + K_curv / (2 sigma) + (1 - j) 3 delta K_curv2 / (16 sigma), and the
 // planes' part.
 void surface_impedance(const conductor_loss &loss, double f, cplx *z) {
-    int n = loss.signals;
+    int n = loss.signal_count;
     double sigma = loss.conductivity, delta = conductor_skin_depth(sigma, f),
            rs = 1 / (sigma * delta);
     cplx plane = plane_impedance(loss, f);
@@ -58,7 +58,7 @@ void surface_impedance(const conductor_loss &loss, double f, cplx *z) {
 // The sum of the interior model's diagonal inductances at the angular frequency (a
 // small one standing for DC).
 double interior_inductance(const conductor_loss &loss, double omega) {
-    int n = loss.signals;
+    int n = loss.signal_count;
     std::vector<cplx> z(std::size_t(n * n));
     interior_currents_impedance(loss.interior, omega, z.data());
     double sum = 0;
@@ -72,7 +72,7 @@ double interior_inductance(const conductor_loss &loss, double omega) {
 // basis holds exactly, and its error grows as the current crowds towards the surfaces,
 // so the correction follows the fall of the internal inductance from its DC value.
 void interior_impedance(const conductor_loss &loss, double omega, cplx *z) {
-    int n = loss.signals;
+    int n = loss.signal_count;
     interior_currents_impedance(loss.interior, omega, z);
     double weight = (loss.dc_inductance - interior_inductance(loss, omega)) / loss.inductance_fall;
     cplx plane = plane_impedance(loss, omega / two_pi);
@@ -119,14 +119,14 @@ bool build(const calc_env &env, const cross_section &section, const conductor_ma
     if (!surface_currents_of(env, section, density, out.surface) ||
         !surface_currents_of(env, section, density / 2, coarse))
         return false;
-    int n = out.surface.signals;
+    int n = out.surface.signal_count;
     out.surface_error = 0;
     for (int k = 0; k < n * n; k += n + 1) {
         double fine = out.surface.k[std::size_t(k)] + out.surface.k_planes[std::size_t(k)];
         double rough = coarse.k[std::size_t(k)] + coarse.k_planes[std::size_t(k)];
         out.surface_error = std::max(out.surface_error, std::fabs(fine - rough) / fine);
     }
-    out.signals = n;
+    out.signal_count = n;
     out.conductivity = conductivity;
     out.plane_thickness = m.plane_thickness;
     if (l_external.empty())
@@ -180,7 +180,7 @@ void conductor_loss_impedance(const conductor_loss &loss, double f, cplx *z) {
     if (f > 0) return interior_impedance(loss, two_pi * f, z);
     // DC: the resistance, and the inductance as the limit of X / omega (the planes' own
     // limit, mu0 T / 3 per unit of K, in closed form).
-    int n = loss.signals;
+    int n = loss.signal_count;
     double omega = dc_omega(loss);
     std::vector<cplx> low(std::size_t(n * n));
     interior_currents_impedance(loss.interior, omega, low.data());

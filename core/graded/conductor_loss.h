@@ -24,7 +24,7 @@ struct conductor_loss {
 
     interior_currents interior;
     surface_currents surface;
-    int signals = 0;
+    int signal_count = 0;
     double conductivity = 0;    // S/m
     double plane_thickness = 0; // m
     double crossover = 0;       // Hz

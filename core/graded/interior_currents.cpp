@@ -49,7 +49,7 @@ bool build(const calc_env &env, const cross_section &section, double shield_thic
         for (std::size_t k = 0; k < n; ++k)
             out.w[k * std::size_t(columns) + c] += m[i * n + k] * s[i];
     }
-    out.signals = section.electrode_count;
+    out.signal_count = section.electrode_count;
     out.columns = columns;
     out.floating = !section.ground_plane && !section.upper_plane;
     out.basis_count = n;
@@ -102,7 +102,7 @@ bool interior_currents_of(const calc_env &env, const cross_section &section,
 }
 
 void interior_currents_impedance(const interior_currents &model, double omega, cplx *z) {
-    int c = model.columns, n = model.signals;
+    int c = model.columns, n = model.signal_count;
     std::vector<cplx> y(std::size_t(c * c), 0.0);
     for (std::size_t k = 0; k < model.lambda.size(); ++k) {
         cplx f = 1.0 / cplx(1.0, omega * model.lambda[k]);

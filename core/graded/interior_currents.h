@@ -22,7 +22,7 @@ struct interior_currents {
     explicit interior_currents(const calc_env &env)
         : lambda(env_allocator<double>(env)), w(env_allocator<double>(env)) {}
 
-    int signals = 0;           // signal conductors
+    int signal_count = 0;      // signal conductors
     int columns = 0;           // signal conductors, and one more for the ground conductors
     bool floating = false;     // no plane: the currents sum to zero
     env_vector<double> lambda; // per eigenvector, seconds

@@ -105,7 +105,7 @@ void plane_points(const panel_set &set, double clearance, std::vector<double> &x
 // set has one mode per signal conductor, on the whole section or, when the section is
 // its own mirror image, on its right half standing for both (scale 2).
 struct modes {
-    int signals = 0, count = 0;
+    int signal_count = 0, count = 0;
     std::int32_t n = 0;
     std::vector<double> x;           // count x n
     std::vector<double> weight;      // signals x count
@@ -155,7 +155,7 @@ bool electrode_modes(const calc_env &env, panel_set &set, modes &m) {
     if (!factorise(env, set, s) || !panel_drives_solve(set, s.lu.get(), s.f, m.x)) return false;
     int signals = set.electrode_count;
     std::int32_t n = set.conductor_count;
-    m.signals = m.count = signals;
+    m.signal_count = m.count = signals;
     m.n = n;
     m.scale = set.mirror_x ? 2 : 1;
     m.mirror_sign.assign(std::size_t(signals), set.mirror_x ? 1.0 : 0.0);
@@ -179,7 +179,7 @@ bool electrode_modes(const calc_env &env, panel_set &set, modes &m) {
 // part negated; C0 = [[q_e + q_o, q_e - q_o], [q_e - q_o, q_e + q_o]] / 2.
 bool pair_modes(const calc_env &env, panel_set &half, modes &m) {
     std::int32_t n = half.conductor_count;
-    m.signals = m.count = 2;
+    m.signal_count = m.count = 2;
     m.n = n;
     m.scale = 2;
     m.diagonal = true;
@@ -202,7 +202,7 @@ bool pair_modes(const calc_env &env, panel_set &half, modes &m) {
 // Adds value times what the densities give to k: sum_m w_im w_jm d_m^2 for diagonal
 // modes, else J_i J_j; d holds one density per mode at stride.
 void add_products(const modes &m, const double *d, std::size_t stride, double value, double *k) {
-    int s = m.signals;
+    int s = m.signal_count;
     for (int i = 0; i < s; ++i)
         for (int j = 0; j < s; ++j) {
             double sum = 0;
@@ -328,9 +328,9 @@ bool integrate(const calc_env &env, const cross_section &section, double density
         }
     modes m;
     if (!(pair ? pair_modes(env, *set, m) : electrode_modes(env, *set, m))) return false;
-    int s = m.signals;
+    int s = m.signal_count;
     std::size_t ss = std::size_t(s * s);
-    out.signals = s;
+    out.signal_count = s;
     out.k.assign(ss, 0.0);
     out.k_curvature.assign(ss, 0.0);
     out.k_curvature2.assign(ss, 0.0);

@@ -26,7 +26,7 @@ struct surface_currents {
           k_curvature2(env_allocator<double>(env)), k_planes(env_allocator<double>(env)),
           l_external(env_allocator<double>(env)) {}
 
-    int signals = 0;
+    int signal_count = 0;
     env_vector<double> k;            // signals x signals, 1/m: every surface but the planes'
     env_vector<double> k_curvature;  // signals x signals, 1/m^2
     env_vector<double> k_curvature2; // signals x signals, 1/m^3
