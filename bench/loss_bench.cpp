@@ -110,7 +110,7 @@ void independent_rows() {
                 "receded by delta / 2):\n");
     calc_env env;
     conductor_loss loss(env);
-    conductor_loss_of(env, built(ms), {copper, 0, 35e-6}, {}, 4, 1e9, loss);
+    conductor_loss_of(env, built(ms), {copper, 0, 35e-6}, {}, 1, 1e9, loss);
     for (double f : {1e9, 10e9, 50e9}) {
         double delta = conductor_skin_depth(copper, f);
         auto receded = [&](double s) {
@@ -139,7 +139,7 @@ void independent_rows() {
     double a = 1 + 2 * w / (b - t) + (b + t) / (pi * (b - t)) * std::log((2 * b - t) / t);
     double closed = 2 * z0 * 2.7e-3 * rs * z0 / (30 * pi * (b - t)) * a;
     conductor_loss sloss(env);
-    conductor_loss_of(env, built(sl), {copper, 0, 35e-6}, {}, 4, f, sloss);
+    conductor_loss_of(env, built(sl), {copper, 0, 35e-6}, {}, 1, f, sloss);
     cplx z;
     conductor_loss_impedance(sloss, f, &z);
     std::printf("Stripline w 0.4 t 0.035 b 0.635 mm at 10 GHz: R %.5f Ohm/m, closed form %.5f "
