@@ -53,21 +53,9 @@ matrix function_of(const calc_env &env, int n, const matrix &vectors, const doub
     return out;
 }
 
-// Reciprocity makes C symmetric; the collocated solution is so only to its
-// discretisation error, which a coarse layout with dielectrics puts near 1e-3 of the
-// diagonal. An asymmetry of a percent is no longer discretisation but a fault.
-bool symmetric_enough(int n, const double *m) {
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < i; ++j) {
-            double scale = std::sqrt(std::fabs(m[at(n, i, i)] * m[at(n, j, j)]));
-            if (!(std::fabs(m[at(n, i, j)] - m[at(n, j, i)]) <= 1e-2 * scale)) return false;
-        }
-    return true;
-}
-
 bool modes(const calc_env &env, int n, const double *c, const double *c0, line_modes &out) {
     std::size_t nn = std::size_t(n) * std::size_t(n);
-    if (n < 1 || !symmetric_enough(n, c) || !symmetric_enough(n, c0)) return false;
+    if (n < 1 || !line_matrix_symmetric(n, c) || !line_matrix_symmetric(n, c0)) return false;
     // Both symmetrised: the solver's matrices are symmetric to its accuracy only.
     matrix cs(nn, 0.0, env_allocator<double>(env)), c0s(nn, 0.0, env_allocator<double>(env));
     for (int i = 0; i < n; ++i)
@@ -128,6 +116,15 @@ bool modes(const calc_env &env, int n, const double *c, const double *c0, line_m
 }
 
 } // namespace
+
+bool line_matrix_symmetric(int n, const double *m) {
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < i; ++j) {
+            double scale = std::sqrt(std::fabs(m[at(n, i, i)] * m[at(n, j, j)]));
+            if (!(std::fabs(m[at(n, i, j)] - m[at(n, j, i)]) <= 1e-2 * scale)) return false;
+        }
+    return true;
+}
 
 bool line_modes_of(const calc_env &env, int n, const double *c, const double *c0, line_modes &out) {
     bool ok = false;

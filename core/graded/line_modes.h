@@ -28,6 +28,13 @@ struct line_modes {
     env_vector<double> mode_voltages; // mode k's voltages at k * n, largest magnitude 1
 };
 
+// Whether the n x n row-major matrix is symmetric as a per-length matrix of a
+// reciprocal line must be: reciprocity makes C symmetric, and the collocated solution is
+// so only to its discretisation error, which a coarse layout with dielectrics puts near
+// 1e-3 of the diagonal; an asymmetry of a percent is no longer discretisation but a
+// fault. Cannot fail.
+bool line_matrix_symmetric(int n, const double *m);
+
 // The modes of the line with Maxwell matrices c and c0 (n x n, row-major, F/m). Returns
 // true, or false after reporting through the environment's error slot when a matrix is
 // not symmetric positive definite or the memory cannot be had.

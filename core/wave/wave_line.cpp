@@ -1,6 +1,7 @@
 // The checks of a line's matrices, by LAPACK's dsyev for their definiteness.
 #include "core/wave/wave_line.h"
 
+#include "core/graded/line_modes.h"
 #include "core/wave/lapack_complex.h"
 
 #include <algorithm>
@@ -9,18 +10,6 @@
 namespace {
 
 constexpr double pi = 3.141592653589793;
-
-// The collocated solution of a cross-section is symmetric to its discretisation error,
-// near 1e-3 of the diagonal on coarse layouts; an asymmetry of a percent is a fault.
-bool symmetric_enough(int n, const double *m) {
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < i; ++j) {
-            double scale = std::sqrt(std::fabs(m[complex_at(n, i, i)] * m[complex_at(n, j, j)]));
-            if (!(std::fabs(m[complex_at(n, i, j)] - m[complex_at(n, j, i)]) <= 1e-2 * scale))
-                return false;
-        }
-    return true;
-}
 
 bool all_finite(int n, const double *m) {
     return std::all_of(m, m + std::size_t(n) * std::size_t(n),
@@ -68,7 +57,7 @@ bool wave_line_of(const calc_env &env, double f, int n, const double *r, const d
             env_error(env, L"The line's R, L, G and C matrices hold a value that is not finite");
             return false;
         }
-        if (!symmetric_enough(n, m)) {
+        if (!line_matrix_symmetric(n, m)) {
             env_error(env, L"The line's R, L, G and C matrices must be symmetric");
             return false;
         }
