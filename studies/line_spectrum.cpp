@@ -61,16 +61,30 @@ bool point_at(const calc_env &env, const line_rlgc &model, double f, spectrum_po
 // risen from its DC value; above, falling as the skin depth does, the order of the
 // surface model's error (the current near a corner is smoothed over a skin depth, which
 // the model's r^-a leaves out).
-double r_error(const conductor_loss &loss, double f) {
+// The interior model's R11 at DC and just below the crossover: the span its error grows
+// over, the same for every frequency of a run.
+struct interior_span {
+    double dc = 0, top = 0;
+};
+
+interior_span span_of(const conductor_loss &loss) {
+    if (!loss.interior_built) return {};
+    std::vector<std::complex<double>> z(std::size_t(loss.signal_count * loss.signal_count));
+    interior_span out;
+    conductor_loss_impedance(loss, 0, z.data());
+    out.dc = z[0].real();
+    conductor_loss_impedance(loss, std::nextafter(loss.crossover, 0.0), z.data());
+    out.top = z[0].real();
+    return out;
+}
+
+double r_error(const conductor_loss &loss, const interior_span &span, double f) {
     if (!loss.interior_built) return loss.surface_error;
     if (f >= loss.crossover)
         return std::max(loss.surface_error, loss.mismatch * std::sqrt(loss.crossover / f));
-    int n = loss.signal_count;
-    std::vector<std::complex<double>> dc(std::size_t(n * n)), here(dc.size()), top(dc.size());
-    conductor_loss_impedance(loss, 0, dc.data());
+    std::vector<std::complex<double>> here(std::size_t(loss.signal_count * loss.signal_count));
     conductor_loss_impedance(loss, f, here.data());
-    conductor_loss_impedance(loss, std::nextafter(loss.crossover, 0.0), top.data());
-    double rise = (here[0].real() - dc[0].real()) / (top[0].real() - dc[0].real());
+    double rise = (here[0].real() - span.dc) / (span.top - span.dc);
     return std::max(loss.surface_error, loss.mismatch * std::clamp(rise, 0.0, 1.0));
 }
 
@@ -111,6 +125,7 @@ line_spectrum line_spectrum_run(const cross_section &section, const line_estimat
     out.dc_resistance.assign(model.conductors.dc_resistance.begin(),
                              model.conductors.dc_resistance.end());
     std::size_t ports = std::size_t(2 * out.n);
+    interior_span span = span_of(model.conductors);
     out.points.resize(frequencies.size());
     if (length > 0) out.s.resize(frequencies.size() * ports * ports);
     for (std::size_t k = 0; k < frequencies.size(); ++k) {
@@ -123,7 +138,7 @@ line_spectrum line_spectrum_run(const cross_section &section, const line_estimat
             out.points.resize(k);
             return out;
         }
-        p.r_error = r_error(model.conductors, p.f);
+        p.r_error = r_error(model.conductors, span, p.f);
         out.r_error = std::max(out.r_error, p.r_error);
     }
     out.ok = true;
